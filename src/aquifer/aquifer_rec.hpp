@@ -1,0 +1,10 @@
+#pragma once
+#include "run/model.hpp"
+
+namespace tidmor {
+
+// Rebuilds the aquifer boundary from the reference mesh for the present
+// shoreline, bed and water depth.
+void AQUIFER_REC(Model& m);
+
+}  // namespace tidmor

@@ -1,0 +1,26 @@
+#pragma once
+// Number layouts of the console lines and of the result files.
+//
+// Console (free form; the caller writes the leading blank of the line):
+//   format_integer   right-justified in 12 characters
+//   format_single    a single-precision value in 15 characters: 7 significant
+//                    digits in plain form plus 4 blanks for 0.1 <= |v| < 1e7,
+//                    else d.dddddddE+xx   (e.g. " -1.5335754E-05")
+//   format_double    a double in 24 characters: 15 significant digits in plain
+//                    form plus 5 blanks for 0.1 <= |v| < 1e15, else
+//                    d.dddddddddddddddE+xxx   (e.g. "  9.985245886979269E-002")
+// Result files:
+//   format_fixed     width w, d decimals, rounded; leading 0 when there is
+//                    room; w asterisks when the value does not fit.
+// Rounding is that of the exact binary value, ties to even. The sign of a
+// negative value that rounds to zero is kept.
+#include <string>
+
+namespace tidmor {
+
+std::string format_integer(int value);
+std::string format_single(float value);
+std::string format_double(double value);
+std::string format_fixed(double value, int width, int decimals);
+
+}  // namespace tidmor

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace tidmor {
+
+// Name of the control file, looked up in the working directory.
+inline constexpr const char* CONTROL_FILE = "SIM.FILE";
+// Only the first 15 characters of the control file's first line count.
+inline constexpr std::size_t INPUT_NAME_LENGTH = 15;
+
+// Reads the input data file name from the first line of the control file:
+// its first 15 characters, trailing blanks removed. A missing file, a file
+// without a first line or an empty name is fatal.
+std::string read_control_file(const std::string& path);
+
+}  // namespace tidmor

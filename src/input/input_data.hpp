@@ -1,0 +1,15 @@
+#pragma once
+#include <istream>
+#include <string>
+
+#include "run/model.hpp"
+
+namespace tidmor {
+
+// Reads the eight input groups from the input data file (unit 5), sets the
+// fixed constants, derives the scaled quantities and builds the initial
+// plane beach under still water. Input the model cannot run safely is
+// rejected with a message naming the value, the limit, the file and line.
+void INPUT_DATA(Model& m, std::istream& unit5, const std::string& file_name);
+
+}  // namespace tidmor

@@ -1,0 +1,6 @@
+// Placeholder until the routine is built.
+#include "morphology/beach.hpp"
+
+namespace tidmor {
+void BEACH(Model&) {}
+}  // namespace tidmor

@@ -1,0 +1,124 @@
+#include "run/tidmor.hpp"
+
+#include <fstream>
+#include <string>
+
+#include "aquifer/aquifer_ini.hpp"
+#include "aquifer/dinfil_model.hpp"
+#include "common/number_format.hpp"
+#include "common/run_failure.hpp"
+#include "input/control_file.hpp"
+#include "input/input_data.hpp"
+#include "morphology/beach.hpp"
+#include "morphology/sediment_transport.hpp"
+#include "output/output.hpp"
+#include "wave/wave_model.hpp"
+
+namespace tidmor {
+
+namespace {
+
+bool period_closes(const Model& m) { return m.SED_TRANS.T_CYCLE >= m.WAVE_CONSD.T_WAVE; }
+
+// The result files, created (truncated) only once the input has been read
+// and accepted, so that a rejected run leaves earlier results untouched.
+struct ResultFiles {
+    std::ofstream outw, outb, outg, outs;
+
+    void connect(Units& units) {
+        open(outw, units.outw);
+        open(outb, units.outb);
+        open(outg, units.outg);
+        open(outs, units.outs);
+    }
+
+    void disconnect(Units& units) {
+        close(outw, units.outw);
+        close(outb, units.outb);
+        close(outg, units.outg);
+        close(outs, units.outs);
+    }
+
+private:
+    static void open(std::ofstream& file, OutputUnit& unit) {
+        file.open(unit.file, std::ios::out | std::ios::trunc);
+        if (!file)
+            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot create unit " + std::to_string(unit.number) + " (\"" +
+                                                     unit.file + "\")");
+        unit.stream = &file;
+    }
+    static void close(std::ofstream& file, OutputUnit& unit) {
+        file.close();
+        unit.stream = nullptr;
+        if (file.fail())
+            throw RunFailure(EXIT_INPUT_OR_FILE, "write failed on unit " + std::to_string(unit.number) + " (\"" +
+                                                     unit.file + "\") when closing it");
+    }
+};
+
+}  // namespace
+
+std::string progress_line(const Model& m) {
+    const int ns = m.WAVE_CONSI.N_SHORE;
+    const double dz_b = m.CONSTS.TAN_BETA * m.CROSS_DIS.X_NODE[ns] - m.BEACH_PROFILE.Z_BED[ns];
+    return "Elapsed time:" + format_single(static_cast<float>(m.TIME_RELATED.TIME)) + "N_shoreline:" +
+           format_integer(ns) + "  dZ_b:" + format_single(static_cast<float>(dz_b));
+}
+
+void time_step(Model& m) {
+    auto& t = m.TIME_RELATED;
+    t.DT_S = m.WAVE_CONSD.T_WAVE * t.DT;
+    t.TIME = t.TIME + t.DT_S;
+    m.SED_TRANS.T_CYCLE = m.SED_TRANS.T_CYCLE + t.DT_S;
+    m.N_CAL.N_STEP = m.N_CAL.N_STEP + 1;
+
+    if (m.INDEX_INFIL.I_INFIL == 1) DINFIL_MODEL(m);
+    WAVE_MODEL(m);
+    SEDIMENT_TRANSPORT(m);
+    if (m.INDEX_INFIL.I_MORPH == 1 && period_closes(m)) BEACH(m);
+    if (period_closes(m)) {
+        write_console(*m.units.console, progress_line(m));
+        m.units.console->flush();
+    }
+    OUTPUT(m);
+}
+
+int TIDMOR(std::ostream& console, std::ostream& errors) {
+    auto model = make_model();
+    Model& m = *model;
+    m.units.console = &console;
+    ResultFiles results;
+    try {
+        const std::string input_name = read_control_file(CONTROL_FILE);
+        std::ifstream unit5(input_name);
+        if (!unit5)
+            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot open unit 5, the input data file \"" + input_name +
+                                                     "\" named in \"" + CONTROL_FILE + "\"");
+        INPUT_DATA(m, unit5, input_name);
+        if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
+
+        results.connect(m.units);
+        if (m.INDEX_INFIL.I_INFIL == 1) AQUIFER_INI(m);
+        OUTPUT_INI(m);
+        m.TIME_RELATED.TIME = 0;
+        m.SED_TRANS.T_CYCLE = 0;
+        m.N_CAL.N_STEP = 0;
+
+        do {
+            time_step(m);
+        } while (m.TIME_RELATED.TIME < m.TIME_RELATED.T_MAX);
+
+        unit5.close();
+        results.disconnect(m.units);
+    } catch (const RunFailure& failure) {
+        console.flush();
+        errors << "tidmor: " << failure.what() << '\n';
+        return failure.status();
+    }
+    write_console(console, "SIMULATION HAS BEEN FINISHED!");
+    write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
+    console.flush();
+    return EXIT_NORMAL;
+}
+
+}  // namespace tidmor

@@ -1,0 +1,6 @@
+// Placeholder until the routine is built.
+#include "wave/bound.hpp"
+
+namespace tidmor {
+void BOUND(Model&) {}
+}  // namespace tidmor
