@@ -21,6 +21,10 @@ inline constexpr double INCIDENT_PHASE = double(1.57f);
 // Amplitude of the incident wave in units of H_WAVE: half the wave height.
 inline constexpr double INCIDENT_AMPLITUDE = 0.5;
 
+// The bottom stress of the swash is (F_FRIC / 2) rho u |u|: the friction
+// factor enters the momentum equation halved.
+inline constexpr double FRICTION_HALF = 0.5;
+
 // Courant number of the wave scheme.
 inline constexpr double COURANT = double(0.4f);
 // Number of wave steps over which a new bed slope is phased in.
