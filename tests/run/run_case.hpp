@@ -1,0 +1,35 @@
+#pragma once
+// Runs the tidmor executable on a case folder and compares what it wrote.
+//
+// A case folder holds "SIM.FILE", the input data file it names, and a folder
+// expected/ with the four result files, console.txt (standard output),
+// stderr.txt and status (exit status): what the run must produce, byte for byte.
+#include <filesystem>
+#include <string>
+
+namespace tidmor::testing {
+
+struct RunResult {
+    int status = -1;
+    std::string console;
+    std::string errors;
+};
+
+// Copies the case's input files into a fresh scratch folder and runs the
+// model there; returns the scratch folder.
+std::filesystem::path run_in_scratch(const std::filesystem::path& case_dir, RunResult& result);
+
+// Runs the model in an existing folder.
+RunResult run_model_in(const std::filesystem::path& dir);
+
+std::string read_file(const std::filesystem::path& path);
+void write_file(const std::filesystem::path& path, const std::string& text);
+
+// Empty when equal; otherwise where the texts first differ (line, column)
+// and the two lines there.
+std::string first_difference(const std::string& expected, const std::string& actual);
+
+// A scratch folder under the system's temporary folder.
+std::filesystem::path make_scratch_dir(const std::string& label);
+
+}  // namespace tidmor::testing
