@@ -66,5 +66,12 @@ inline constexpr double DT_RELAXATION = 360.0;
 inline constexpr double SEEPAGE_OFFSET = double(0.1f);
 inline constexpr double NODE_REMOVAL_DISTANCE = double(0.1f);
 inline constexpr double SWEEP_CONVERGENCE = double(0.1f);
+// The relaxation sweeps end when the water table has come to rest: a mean
+// movement of at most 1e-12 m per sweep is below anything the ratio test can
+// resolve. Past MAX_SWEEPS the relaxation is taken as failed.
+inline constexpr double SWEEP_REST_MOVEMENT = 1e-12;
+inline constexpr int MAX_SWEEPS = 100000;
+// On a beach face steeper than this, water-table nodes move vertically.
+inline constexpr double VERTICAL_MOTION_SLOPE = 100.0;
 
 }  // namespace tidmor
