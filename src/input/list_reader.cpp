@@ -164,6 +164,9 @@ bool ListReader::next_value(int group, std::span<const ListItem> items, std::siz
 void ListReader::store(int group, ListItem& item, const std::string& text) const {
     if (item.real != nullptr) {
         if (!is_real_text(text)) fail(group, item, quoted(written_) + " is not a number", item.line);
+        // strtod in the C locale the program runs in rounds correctly; a value
+        // below the smallest subnormal reads as 0, one beyond the largest
+        // double as infinity, which no formula of the model can use.
         std::string c_form = text;
         for (char& ch : c_form)
             if (ch == 'D' || ch == 'd') ch = 'e';
