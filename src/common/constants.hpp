@@ -73,5 +73,11 @@ inline constexpr double SWEEP_REST_MOVEMENT = 1e-12;
 inline constexpr int MAX_SWEEPS = 100000;
 // On a beach face steeper than this, water-table nodes move vertically.
 inline constexpr double VERTICAL_MOTION_SLOPE = 100.0;
+// Boundary rebuild for a shoreline beyond the reference face: face nodes
+// every EXTENDED_FACE_SPACING element lengths, as the water table and the
+// bottom are meshed; a reference water-table node below the shoreline's bed
+// is kept only under a line from the shoreline no steeper than this.
+inline constexpr double EXTENDED_FACE_SPACING = 2.0;
+inline constexpr double WATER_TABLE_DROP_SLOPE = 10.0;
 
 }  // namespace tidmor
