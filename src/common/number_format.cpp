@@ -1,5 +1,6 @@
 #include "common/number_format.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -102,6 +103,12 @@ std::string format_fixed(double value, int width, int decimals) {
     }
     if (text.size() > w) return std::string(w, '*');
     return right_justify(text, width);
+}
+
+std::string value_text(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
 }
 
 }  // namespace tidmor

@@ -23,4 +23,8 @@ std::string format_single(float value);
 std::string format_double(double value);
 std::string format_fixed(double value, int width, int decimals);
 
+// A value in a diagnostic message: the shortest text that reads back as the
+// same double.
+std::string value_text(double value);
+
 }  // namespace tidmor

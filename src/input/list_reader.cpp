@@ -76,12 +76,6 @@ void reject_input_data(const std::string& what, const std::string& file, int lin
     throw RunFailure(EXIT_INPUT_OR_FILE, "rejected input: " + what + " (" + where + ")");
 }
 
-std::string value_text(double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
 ListReader::ListReader(std::istream& unit5, const std::string& file_name) : in_(unit5), file_(file_name) {}
 
 bool ListReader::load_line() {

@@ -18,6 +18,8 @@
 #include <span>
 #include <string>
 
+#include "common/number_format.hpp"
+
 namespace tidmor {
 
 // Input data is always read from unit 5.
@@ -38,7 +40,6 @@ struct ListItem {
 [[noreturn]] void reject_input_data(const std::string& what, const std::string& file, int line);
 
 // The shortest text that reads back as `value`, for messages.
-std::string value_text(double value);
 
 class ListReader {
 public:

@@ -68,7 +68,12 @@ std::string progress_line(const Model& m) {
 void time_step(Model& m) {
     auto& t = m.TIME_RELATED;
     t.DT_S = m.WAVE_CONSD.T_WAVE * t.DT;
+    const double time_before = t.TIME;
     t.TIME = t.TIME + t.DT_S;
+    // A step too short to change the clock would repeat forever.
+    if (!(t.TIME > time_before))
+        numerical_failure("the time step of " + value_text(t.DT_S) + " s no longer advances the clock at " +
+                          value_text(time_before) + " s (step " + value_text(m.N_CAL.N_STEP + 1) + ")");
     m.SED_TRANS.T_CYCLE = m.SED_TRANS.T_CYCLE + t.DT_S;
     m.N_CAL.N_STEP = m.N_CAL.N_STEP + 1;
 
