@@ -21,8 +21,6 @@
 #include "aquifer/aquifer_rec.hpp"
 
 #include <cmath>
-#include <iomanip>
-#include <sstream>
 #include <string>
 
 #include "aquifer/dinterpf.hpp"
@@ -33,12 +31,6 @@
 
 namespace tidmor {
 namespace {
-
-std::string real_text(double value) {
-    std::ostringstream text;
-    text << std::setprecision(17) << value;
-    return text.str();
-}
 
 // The rebuild indexes the reference mesh and the wave grid by its counts.
 void check_counts(const Model& m) {
@@ -55,7 +47,7 @@ void check_counts(const Model& m) {
 }
 
 [[noreturn]] void too_many_nodes(double x_s, const std::string& count) {
-    numerical_failure("extended aquifer face for the shoreline at x = " + real_text(x_s) + " m needs " + count +
+    numerical_failure("extended aquifer face for the shoreline at x = " + value_text(x_s) + " m needs " + count +
                       " boundary nodes, more than " + std::to_string(MAX_EQUATIONS));
 }
 
@@ -101,10 +93,10 @@ void rebuild_on_extended_face(Model& m, double x_s) {
     // Face nodes 1..m+2 must fit the system before any is written.
     const double uniform = x_s / (EXTENDED_FACE_SPACING * l_elem);
     if (!(uniform >= 1.0))
-        numerical_failure("extended aquifer face for the shoreline at x = " + real_text(x_s) +
-                          " m has no uniform node: x / (2 L_ELEM) = " + real_text(uniform) + " with L_ELEM = " +
-                          real_text(l_elem) + " m");
-    if (uniform >= MAX_EQUATIONS - 1) too_many_nodes(x_s, "at least " + real_text(std::trunc(uniform) + 2.0));
+        numerical_failure("extended aquifer face for the shoreline at x = " + value_text(x_s) +
+                          " m has no uniform node: x / (2 L_ELEM) = " + value_text(uniform) + " with L_ELEM = " +
+                          value_text(l_elem) + " m");
+    if (uniform >= MAX_EQUATIONS - 1) too_many_nodes(x_s, "at least " + value_text(std::trunc(uniform) + 2.0));
     const int n_uniform = static_cast<int>(uniform);
     cb.N_FACE = n_uniform + 2;
 

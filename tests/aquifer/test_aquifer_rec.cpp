@@ -194,7 +194,7 @@ TEST(AquiferRec, ExtendedFaceWithoutUniformNodeStopsTheRun) {
     m->L_ELEMENT.L_ELEM = 10.0;
     EXPECT_EQ(failure_of(*m),
               "run stopped: extended aquifer face for the shoreline at x = 14 m has no uniform node: "
-              "x / (2 L_ELEM) = 0.69999999999999996 with L_ELEM = 10 m");
+              "x / (2 L_ELEM) = 0.7 with L_ELEM = 10 m");
 }
 
 TEST(AquiferRec, ExtendedFaceBeyondTheSystemStopsTheRun) {
