@@ -1,0 +1,170 @@
+#include "aquifer/aquifer_ini_mesh.hpp"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "aquifer/aquifer_ini.hpp"
+#include "common/constants.hpp"
+#include "common/run_failure.hpp"
+
+namespace tidmor {
+
+namespace {
+
+std::string show(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.9g", value);
+    return buffer;
+}
+
+// Truncation toward zero of a count quotient, when the result fits.
+bool truncate_count(double quotient, const char* what, int& count, std::string& problem) {
+    if (!(quotient > -2147483649.0 && quotient < 2147483648.0)) {
+        problem = std::string("aquifer mesh: ") + what + " = " + show(quotient) + " does not fit an integer count";
+        return false;
+    }
+    count = static_cast<int>(quotient);
+    return true;
+}
+
+}  // namespace
+
+std::string aquifer_mesh_layout(const Model& m, AquiferMeshLayout& layout) {
+    const double l = m.L_ELEMENT.L_ELEM;
+    const double d_sea = m.WAVE_CONSD.D_SEA;
+    const double tan_beta = m.CONSTS.TAN_BETA;
+    const double h_land = m.CONSTS.H_LAND;
+    const double x_land = m.CONSTS.X_LAND;
+    if (!(l > NODE_REMOVAL_DISTANCE))
+        return "aquifer mesh: L_ELEM = " + show(l) +
+               " m is not above 0.1 m, the distance at which face nodes are merged";
+
+    AquiferMeshLayout out;
+    std::string problem;
+    const double xs = d_sea / tan_beta;
+    out.seepage_face = h_land > d_sea;
+    const double x_water_table = out.seepage_face ? h_land / tan_beta : xs;
+    if (!truncate_count(xs / l + 1.0, "D_SEA/TAN_BETA/L_ELEM + 1 (submerged face nodes)", out.NA, problem) ||
+        !truncate_count(x_land / (2.0 * l) - 1.0, "X_LAND/(2 L_ELEM) - 1 (bottom nodes)", out.NB, problem) ||
+        !truncate_count(h_land / l + 1.0, "H_LAND/L_ELEM + 1 (landward nodes)", out.NL, problem) ||
+        !truncate_count((x_land - x_water_table) / (2.0 * l) - 1.0,
+                        "(X_LAND - x of the water table's seaward end)/(2 L_ELEM) - 1 (water-table nodes)", out.NF,
+                        problem))
+        return problem;
+    out.DZ = l;
+    if (out.NL < 3) {
+        out.NL = 3;
+        out.DZ = h_land / 2.0;
+    }
+
+    if (out.NA < 1)
+        return "aquifer mesh: " + std::to_string(out.NA) + " submerged face nodes from D_SEA = " + show(d_sea) +
+               ", TAN_BETA = " + show(tan_beta) + " (at least one is needed)";
+    if (out.NF < 0)
+        return "aquifer mesh: " + std::to_string(out.NF) + " water-table nodes: X_LAND = " + show(x_land) +
+               " m is too close to the water table's end on the face (" + show(x_water_table) + " m)";
+    if (out.NB < 0)
+        return "aquifer mesh: " + std::to_string(out.NB) + " bottom nodes: X_LAND = " + show(x_land) +
+               " m is shorter than two elements of 2 L_ELEM";
+
+    const int extra = out.seepage_face ? 2 : 0;
+    const std::int64_t n_bnd = std::int64_t{out.NA} + out.NF + out.NL + out.NB + extra;
+    if (n_bnd > MAX_EQUATIONS)
+        return "aquifer mesh: " + std::to_string(n_bnd) + " boundary nodes exceed the " +
+               std::to_string(MAX_EQUATIONS) + " the aquifer system holds (L_ELEM = " + show(l) +
+               ", X_LAND = " + show(x_land) + ")";
+    out.N_BND = static_cast<int>(n_bnd);
+    out.N_FACE = out.NA + extra;
+    out.N_FREE = out.NF;
+    if (out.N_FACE < 2)
+        return "aquifer mesh: " + std::to_string(out.N_FACE) +
+               " beach-face node; the face needs two (D_SEA/TAN_BETA = " + show(xs) + " m is below L_ELEM)";
+    layout = out;
+    return "";
+}
+
+void generate_aquifer_mesh(const Model& m, const AquiferMeshLayout& layout, blocks::NODE_PROPERTIES& nodes,
+                           blocks::CONFIG_BOUND& counts) {
+    const double l = m.L_ELEMENT.L_ELEM;
+    const double d_sea = m.WAVE_CONSD.D_SEA;
+    const double tan_beta = m.CONSTS.TAN_BETA;
+    const double h_land = m.CONSTS.H_LAND;
+    const double x_land = m.CONSTS.X_LAND;
+    const int na = layout.NA, nf = layout.NF, nl = layout.NL, nb = layout.NB;
+    const auto set = [&nodes](int j, int code, double x, double z, double phi) {
+        nodes.KODE_BND[j] = code;
+        nodes.X_BND[j] = x;
+        nodes.Z_BND[j] = z;
+        nodes.PHI_BND[j] = phi;
+        nodes.Q_BND[j] = 0.0;
+    };
+
+    for (int j = 1; j <= na; ++j) {
+        const double x = (j - 1) * l;
+        set(j, 1, x, tan_beta * x, d_sea);
+    }
+    int j = na;
+    if (layout.seepage_face) {
+        const double xc = h_land / tan_beta;
+        ++j;
+        const double x_seep = (j - 2) * l + SEEPAGE_OFFSET * l;
+        const double z_seep = tan_beta * x_seep;
+        set(j, 4, x_seep, z_seep, z_seep);
+        ++j;
+        const double z_exit = tan_beta * xc;
+        set(j, 2, xc, z_exit, z_exit);
+        for (int k = 1; k <= nf; ++k) set(j + k, 3, xc + 2 * k * l, h_land, h_land);
+    } else {
+        const double x_last = nodes.X_BND[na];
+        for (int k = 1; k <= nf; ++k) {
+            const double z = d_sea - k * (d_sea - h_land) / (nf + 1);
+            set(j + k, 3, x_last + 2 * k * l, z, z);
+        }
+    }
+    j += nf;
+    for (int k = 1; k <= nl; ++k) set(j + k, 1, x_land, k == 1 ? h_land : (nl - k) * layout.DZ, h_land);
+    j += nl;
+    for (int k = 1; k <= nb; ++k) set(j + k, 2, x_land - 2 * k * l, 0.0, h_land);
+
+    counts.N_BND = layout.N_BND;
+    counts.N_FACE = layout.N_FACE;
+    counts.N_FREE = layout.N_FREE;
+}
+
+// Even-odd rule with a horizontal ray towards +x; a point on an edge or at a
+// node is not inside.
+bool strictly_inside(const blocks::NODE_PROPERTIES& nodes, int n, double x, double z) {
+    bool inside = false;
+    for (int e = 1; e <= n; ++e) {
+        const int f = e == n ? 1 : e + 1;
+        const double ax = nodes.X_BND[e], az = nodes.Z_BND[e];
+        const double bx = nodes.X_BND[f], bz = nodes.Z_BND[f];
+        const double cross = (bx - ax) * (z - az) - (bz - az) * (x - ax);
+        if (cross == 0.0 && std::fmin(ax, bx) <= x && x <= std::fmax(ax, bx) && std::fmin(az, bz) <= z &&
+            z <= std::fmax(az, bz))
+            return false;
+        if ((az > z) != (bz > z)) {
+            const double x_cross = ax + (z - az) * (bx - ax) / (bz - az);
+            if (x < x_cross) inside = !inside;
+        }
+    }
+    return inside;
+}
+
+void check_aquifer_mesh(const Model& m, const std::string& input_file) {
+    AquiferMeshLayout layout;
+    const std::string problem = aquifer_mesh_layout(m, layout);
+    if (!problem.empty()) reject_input(problem, input_file);
+    if (m.WELL.Q_WELL > 0.0) {
+        static blocks::NODE_PROPERTIES nodes;
+        blocks::CONFIG_BOUND counts;
+        generate_aquifer_mesh(m, layout, nodes, counts);
+        if (!strictly_inside(nodes, counts.N_BND, m.WELL.X_WELL, m.WELL.Z_WELL))
+            reject_input("aquifer mesh: the well at X_WELL = " + show(m.WELL.X_WELL) + ", Z_WELL = " +
+                             show(m.WELL.Z_WELL) + " does not lie strictly inside the aquifer boundary",
+                         input_file);
+    }
+}
+
+}  // namespace tidmor
