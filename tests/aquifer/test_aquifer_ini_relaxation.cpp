@@ -119,20 +119,6 @@ TEST_F(RelaxationTest, NoWaterTableMeansNoMovementAndOneSweep) {
     EXPECT_EQ(m.CONFIG_BOUND.N_FREE, 0);
 }
 
-TEST_F(RelaxationTest, RepeatedRunsAreIdentical) {
-    beach(1.0, 0.1, 1.0, 0.9, 20.0);
-    AQUIFER_INI(m);
-    auto second = make_model();
-    std::ostringstream console2, outg2;
-    *second = *model;
-    second->units.console = &console2;
-    second->units.outg.stream = &outg2;
-    beach(1.0, 0.1, 1.0, 0.9, 20.0);
-    AQUIFER_INI(*second);
-    EXPECT_EQ(console2.str(), console.str());
-    EXPECT_EQ(outg2.str(), outg.str());
-}
-
 TEST_F(RelaxationTest, MeshTheArraysCannotHoldIsRejected) {
     beach(0.05, 0.1, 1.0, 1.5, 100.0);
     try {

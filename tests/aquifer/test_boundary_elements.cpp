@@ -177,17 +177,5 @@ TEST(Matrix, HarmonicHeadsSatisfyTheBoundaryEquation) {
     }
 }
 
-TEST(Matrix, ConstantHeadWithoutFlowIsExact) {
-    auto model = make_model();
-    Model& m = *model;
-    unit_element_square(m);
-    MATRIX(m);
-    for (int i = 1; i <= 8; ++i) {
-        double r = 0.0;
-        for (int j = 1; j <= 8; ++j) r += m.COE_MATRIX.H_COEF(i, j) * 3.25;
-        EXPECT_NEAR(r, 0.0, 1e-14) << "row " << i;
-    }
-}
-
 }  // namespace
 }  // namespace tidmor

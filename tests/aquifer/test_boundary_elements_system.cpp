@@ -112,17 +112,6 @@ TEST(Trans, WellPartsAreTakenOutOfEveryNode) {
     }
 }
 
-TEST(AddBack, WithoutAWellChangesNothing) {
-    auto model = make_model();
-    Model& m = *model;
-    m.CONFIG_BOUND.N_BND = 2;
-    m.NODE_PROPERTIES.PHI_BND[1] = 1.5;
-    m.NODE_PROPERTIES.Q_BND[2] = -0.75;
-    add_back_well(m);
-    EXPECT_EQ(m.NODE_PROPERTIES.PHI_BND[1], 1.5);
-    EXPECT_EQ(m.NODE_PROPERTIES.Q_BND[2], -0.75);
-}
-
 // Four nodes, one of each code, with G(i,j) = 10 i + j and H(i,j) = i - j/4
 // (all exact in binary), so each assembled entry can be checked exactly.
 struct AssemblyTest : ::testing::Test {
