@@ -1,10 +1,9 @@
 #include "wave/final_pass.hpp"
 
 #include <cmath>
-#include <iomanip>
-#include <sstream>
 
 #include "common/constants.hpp"
+#include "common/number_format.hpp"
 #include "wave/wave_failure.hpp"
 
 namespace tidmor {
@@ -17,12 +16,11 @@ double final_pass(Model& m) {
     const double velocity_scale = std::sqrt(GRAVITY * m.WAVE_CONSD.H_WAVE);
     double s_max = 0.0;
     for (int i = 1; i <= n; ++i) {
-        if (!std::isfinite(w.U_ND[i]) || !std::isfinite(w.H_ND[i])) {
-            std::ostringstream what;
-            what << std::setprecision(17) << "the swash solution is not finite (U_ND = " << w.U_ND[i]
-                 << ", H_ND = " << w.H_ND[i] << ")";
-            wave_failure(m, what.str(), i);
-        }
+        if (!std::isfinite(w.U_ND[i]) || !std::isfinite(w.H_ND[i]))
+            wave_failure(m,
+                         "the swash solution is not finite (U_ND = " + value_text(w.U_ND[i]) +
+                             ", H_ND = " + value_text(w.H_ND[i]) + ")",
+                         i);
         old.U_OLD[i] = w.U_ND[i];
         old.H_OLD[i] = w.H_ND[i];
         w.U_DIM[i] = w.U_ND[i] * velocity_scale;
@@ -37,12 +35,11 @@ double final_pass(Model& m) {
 }
 
 void next_time_step(Model& m, double s_max) {
-    if (!(s_max > 0.0)) {
-        std::ostringstream what;
-        what << "no positive wave speed in the wet region (s_max = " << s_max
-             << "), so no next time step; the shoreline is";
-        wave_failure(m, what.str(), m.WAVE_CONSI.N_SHORE);
-    }
+    if (!(s_max > 0.0))
+        wave_failure(m,
+                     "no positive wave speed in the wet region (s_max = " + value_text(s_max) +
+                         "), so no next time step; the shoreline is",
+                     m.WAVE_CONSI.N_SHORE);
     m.TIME_RELATED.DT = COURANT * m.DIFFX.DX_ND / s_max;
 }
 

@@ -1,17 +1,13 @@
 #include "wave/wave_failure.hpp"
 
-#include <iomanip>
-#include <sstream>
-
+#include "common/number_format.hpp"
 #include "common/run_failure.hpp"
 
 namespace tidmor {
 
 void wave_failure(const Model& m, const std::string& what, int node) {
-    std::ostringstream text;
-    text << what << " at node " << node << " (TIME = " << std::setprecision(17) << m.TIME_RELATED.TIME
-         << " s, step " << std::fixed << std::setprecision(0) << m.N_CAL.N_STEP << ")";
-    numerical_failure(text.str());
+    numerical_failure(what + " at node " + std::to_string(node) + " (TIME = " + value_text(m.TIME_RELATED.TIME) +
+                      " s, step " + value_text(m.N_CAL.N_STEP) + ")");
 }
 
 }  // namespace tidmor

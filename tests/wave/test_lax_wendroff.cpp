@@ -130,6 +130,27 @@ TEST(InteriorUpdate, ExchangeRatesEnterTheSecondOrderTerm) {
     EXPECT_EQ(out->WAVE.U_ND[6], 0.5 / 1.03125);
 }
 
+// With friction the rate R = 2 f |u| du/dt needs du/dt = (-f|u|u - S|W|u - W u)/h:
+// water leaving the bed (W = 1/8) slows the stream by -W u, water entering it
+// (W = -1/8) does not, as its S|W|u and W u cancel. f = 1/4, u = 1/2:
+//   W = +1/8: R = -1/32, m = 1/2 - DT/16 + (DT^2/2)(1/64) = 0.4853515625
+//   W = -1/8: R = -1/64, m = 1/2 - DT/8 + (DT^2/2)(1/128) = 0.46923828125
+TEST(InteriorUpdate, FrictionRateFollowsTheExchangeWithTheBed) {
+    auto out = uniform_stream(0.5);
+    out->WAVE_CONSD.F_FRIC_ND = 0.25;
+    set_exchange(*out, 0.125, 0.0, 0.0);
+    advance_interior(*out);
+    EXPECT_EQ(out->WAVE.H_ND[6], 1.03125);
+    EXPECT_EQ(out->WAVE.U_ND[6], 0.4853515625 / 1.03125);
+
+    auto in = uniform_stream(0.5);
+    in->WAVE_CONSD.F_FRIC_ND = 0.25;
+    set_exchange(*in, -0.125, 0.0, 0.0);
+    advance_interior(*in);
+    EXPECT_EQ(in->WAVE.H_ND[6], 0.96875);
+    EXPECT_EQ(in->WAVE.U_ND[6], 0.46923828125 / 0.96875);
+}
+
 // A mound of water on a flat bed, at rest far from it on both sides: the
 // scheme with damping is conservative, so the interior totals of h and m do
 // not change, and a state mirror-symmetric about node 16 (u odd) stays so.
