@@ -151,6 +151,30 @@ TEST(InteriorUpdate, FrictionRateFollowsTheExchangeWithTheBed) {
     EXPECT_EQ(in->WAVE.U_ND[6], 0.46923828125 / 0.96875);
 }
 
+// One interior node by hand: h = (5/4, 1, 3/4), u = 1/2, theta = 1/2,
+// f = 1/4, dx = 1/2, DT = 1/4 (lambda = 1/2), no damping, no exchange.
+//   F2 = (1.09375, 0.75, 0.46875), G2 = theta h + f|u|u = (0.6875, 0.5625, 0.4375)
+//   half 1+1/2: P1 = -0.03125, P2 = 0.875 (-0.125) - 0.03125 = -0.140625
+//   half 2+1/2: P1 = -0.03125, P2 = 0.625 (-0.125) - 0.03125 = -0.109375
+//   R  = 0.25 [(0.25 - 1)(-0.5) - 0.5 (-0.25) - 0.5 - 0.0625] = -0.015625
+//   T2 = 0.5 R - 0.5 * 0.5 * (-0.25) = 0.0546875
+//   h  = 1 - 0.5 * 0.5 * (-0.25) = 1.0625
+//   m  = 0.5 - 0.5 (-0.3125 + 0.28125) + 0.125 (0.03125 - 0.5 T2) = 0.51611328125
+TEST(InteriorUpdate, FrictionRateAndSlopeTermOnASlopingStream) {
+    auto m = plane_beach(3, 40);
+    m->DIFFX.DX_ND = 0.5;
+    m->TIME_RELATED.DT = 0.25;
+    m->WAVE_CONSD.F_FRIC_ND = 0.25;
+    const double h[] = {1.25, 1.0, 0.75};
+    for (int j = 1; j <= 3; ++j) {
+        m->WAVE_INI.H_OLD[j] = h[j - 1];
+        m->WAVE_INI.U_OLD[j] = 0.5;
+    }
+    advance_interior(*m);
+    EXPECT_EQ(m->WAVE.H_ND[2], 1.0625);
+    EXPECT_EQ(m->WAVE.U_ND[2], 0.51611328125 / 1.0625);
+}
+
 // A mound of water on a flat bed, at rest far from it on both sides: the
 // scheme with damping is conservative, so the interior totals of h and m do
 // not change, and a state mirror-symmetric about node 16 (u odd) stays so.
