@@ -2,26 +2,20 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "aquifer/aquifer_ini.hpp"
 #include "common/constants.hpp"
+#include "common/number_format.hpp"
 #include "common/run_failure.hpp"
 
 namespace tidmor {
 
 namespace {
 
-std::string show(double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.9g", value);
-    return buffer;
-}
-
 // Truncation toward zero of a count quotient, when the result fits.
 bool truncate_count(double quotient, const char* what, int& count, std::string& problem) {
     if (!(quotient > -2147483649.0 && quotient < 2147483648.0)) {
-        problem = std::string("aquifer mesh: ") + what + " = " + show(quotient) + " does not fit an integer count";
+        problem = std::string("aquifer mesh: ") + what + " = " + value_text(quotient) + " does not fit an integer count";
         return false;
     }
     count = static_cast<int>(quotient);
@@ -37,7 +31,7 @@ std::string aquifer_mesh_layout(const Model& m, AquiferMeshLayout& layout) {
     const double h_land = m.CONSTS.H_LAND;
     const double x_land = m.CONSTS.X_LAND;
     if (!(l > NODE_REMOVAL_DISTANCE))
-        return "aquifer mesh: L_ELEM = " + show(l) +
+        return "aquifer mesh: L_ELEM = " + value_text(l) +
                " m is not above 0.1 m, the distance at which face nodes are merged";
 
     AquiferMeshLayout out;
@@ -59,27 +53,27 @@ std::string aquifer_mesh_layout(const Model& m, AquiferMeshLayout& layout) {
     }
 
     if (out.NA < 1)
-        return "aquifer mesh: " + std::to_string(out.NA) + " submerged face nodes from D_SEA = " + show(d_sea) +
-               ", TAN_BETA = " + show(tan_beta) + " (at least one is needed)";
+        return "aquifer mesh: " + std::to_string(out.NA) + " submerged face nodes from D_SEA = " + value_text(d_sea) +
+               ", TAN_BETA = " + value_text(tan_beta) + " (at least one is needed)";
     if (out.NF < 0)
-        return "aquifer mesh: " + std::to_string(out.NF) + " water-table nodes: X_LAND = " + show(x_land) +
-               " m is too close to the water table's end on the face (" + show(x_water_table) + " m)";
+        return "aquifer mesh: " + std::to_string(out.NF) + " water-table nodes: X_LAND = " + value_text(x_land) +
+               " m is too close to the water table's end on the face (" + value_text(x_water_table) + " m)";
     if (out.NB < 0)
-        return "aquifer mesh: " + std::to_string(out.NB) + " bottom nodes: X_LAND = " + show(x_land) +
+        return "aquifer mesh: " + std::to_string(out.NB) + " bottom nodes: X_LAND = " + value_text(x_land) +
                " m is shorter than two elements of 2 L_ELEM";
 
     const int extra = out.seepage_face ? 2 : 0;
     const std::int64_t n_bnd = std::int64_t{out.NA} + out.NF + out.NL + out.NB + extra;
     if (n_bnd > MAX_EQUATIONS)
         return "aquifer mesh: " + std::to_string(n_bnd) + " boundary nodes exceed the " +
-               std::to_string(MAX_EQUATIONS) + " the aquifer system holds (L_ELEM = " + show(l) +
-               ", X_LAND = " + show(x_land) + ")";
+               std::to_string(MAX_EQUATIONS) + " the aquifer system holds (L_ELEM = " + value_text(l) +
+               ", X_LAND = " + value_text(x_land) + ")";
     out.N_BND = static_cast<int>(n_bnd);
     out.N_FACE = out.NA + extra;
     out.N_FREE = out.NF;
     if (out.N_FACE < 2)
         return "aquifer mesh: " + std::to_string(out.N_FACE) +
-               " beach-face node; the face needs two (D_SEA/TAN_BETA = " + show(xs) + " m is below L_ELEM)";
+               " beach-face node; the face needs two (D_SEA/TAN_BETA = " + value_text(xs) + " m is below L_ELEM)";
     layout = out;
     return "";
 }
@@ -161,8 +155,8 @@ void check_aquifer_mesh(const Model& m, const std::string& input_file) {
         blocks::CONFIG_BOUND counts;
         generate_aquifer_mesh(m, layout, nodes, counts);
         if (!strictly_inside(nodes, counts.N_BND, m.WELL.X_WELL, m.WELL.Z_WELL))
-            reject_input("aquifer mesh: the well at X_WELL = " + show(m.WELL.X_WELL) + ", Z_WELL = " +
-                             show(m.WELL.Z_WELL) + " does not lie strictly inside the aquifer boundary",
+            reject_input("aquifer mesh: the well at X_WELL = " + value_text(m.WELL.X_WELL) + ", Z_WELL = " +
+                             value_text(m.WELL.Z_WELL) + " does not lie strictly inside the aquifer boundary",
                          input_file);
     }
 }

@@ -105,7 +105,7 @@ TEST_F(MeshTest, CheckRejectsMeshesTheModelCannotHold) {
         {"element not a number", std::nan(""), 0.1, 1.0, 1.5, 100.0, "L_ELEM = nan"},
         {"too many nodes", 0.2, 0.1, 1.0, 1.5, 200.0, "boundary nodes exceed the 999"},
         {"domain too short", 1.0, 0.1, 1.0, 1.5, 14.0, "-1 water-table nodes: X_LAND = 14"},
-        {"count overflows", 0.5, 0.1, 1.0, 1.5, 1e12, "X_LAND/(2 L_ELEM) - 1 (bottom nodes) = 1e+12 does not fit an integer"},
+        {"count overflows", 0.5, 0.1, 1.0, 1.5, 1e12, "X_LAND/(2 L_ELEM) - 1 (bottom nodes) = 999999999999 does not fit an integer"},
         {"flat beach", 0.5, 0.0, 1.0, 1.5, 30.0, "D_SEA/TAN_BETA/L_ELEM + 1 (submerged face nodes) = inf"},
         {"one face node", 1.0, 0.1, 0.05, 0.04, 30.0, "1 beach-face node; the face needs two"},
     };
