@@ -30,6 +30,10 @@
 
 namespace tidmor {
 
+// N_BND, checked against the extent of the node arrays (stops the run if
+// it exceeds them).
+int boundary_node_count(const Model& m);
+
 // G_COEF and H_COEF, rows and columns 1..N_BND, for the current polygon.
 void MATRIX(Model& m);
 

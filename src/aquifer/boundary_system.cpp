@@ -18,6 +18,14 @@ int checked_system_size(const Model& m) {
 
 }  // namespace
 
+int boundary_node_count(const Model& m) {
+    const int n = m.CONFIG_BOUND.N_BND;
+    if (n > BOUNDARY_NODES)
+        numerical_failure("aquifer boundary of " + std::to_string(n) + " nodes exceeds the " +
+                          std::to_string(BOUNDARY_NODES) + " the node arrays hold");
+    return n;
+}
+
 // Row i is the boundary integral equation of node i, sum_j H(i,j) h(j) =
 // sum_j G(i,j) q(j), with the unknown of each node moved to the left:
 // q for codes 1 and 4, h for code 2, and for a water-table node the new q'
@@ -81,10 +89,7 @@ void recover_boundary_values(Model& m) {
 }
 
 void add_back_well(Model& m) {
-    const int n = m.CONFIG_BOUND.N_BND;
-    if (n > BOUNDARY_NODES)
-        numerical_failure("aquifer boundary of " + std::to_string(n) + " nodes exceeds the " +
-                          std::to_string(BOUNDARY_NODES) + " the node arrays hold");
+    const int n = boundary_node_count(m);
     auto& nodes = m.NODE_PROPERTIES;
     for (int j = 1; j <= n; ++j) {
         nodes.Q_BND[j] = nodes.Q_BND[j] + m.WELL.DPHI_WELL[j];

@@ -28,10 +28,7 @@ BoundaryArray LEN_EL;
 //   (1/2 pi) int_0^l (1 - s/l) ln(1/s) ds = l (1.5 - ln l) / (4 pi).
 // H needs no such care: c vanishes on the element's own line.
 void MATRIX(Model& m) {
-    const int n = m.CONFIG_BOUND.N_BND;
-    if (n > BOUNDARY_NODES)
-        numerical_failure("aquifer boundary of " + std::to_string(n) + " nodes exceeds the " +
-                          std::to_string(BOUNDARY_NODES) + " the node arrays hold");
+    const int n = boundary_node_count(m);
     const auto& x_bnd = m.NODE_PROPERTIES.X_BND;
     const auto& z_bnd = m.NODE_PROPERTIES.Z_BND;
     const auto& xi_gauss = m.GAUSS.XI_GAUSS;

@@ -15,10 +15,7 @@ namespace tidmor {
 // from a central-difference tangent (one-sided at nodes 1 and N_BND), and
 // the direction from the well.
 void TRANS(Model& m) {
-    const int n = m.CONFIG_BOUND.N_BND;
-    if (n > BOUNDARY_NODES)
-        numerical_failure("aquifer boundary of " + std::to_string(n) + " nodes exceeds the " +
-                          std::to_string(BOUNDARY_NODES) + " the node arrays hold");
+    const int n = boundary_node_count(m);
     auto& nodes = m.NODE_PROPERTIES;
     const auto& x_bnd = nodes.X_BND;
     const auto& z_bnd = nodes.Z_BND;
