@@ -1,11 +1,9 @@
 // G and H of the current boundary polygon.
 #include <cmath>
 #include <cstdint>
-#include <string>
 
 #include "aquifer/boundary_elements.hpp"
 #include "common/constants.hpp"
-#include "common/run_failure.hpp"
 
 namespace tidmor {
 

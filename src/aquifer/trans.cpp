@@ -1,10 +1,8 @@
 // Superposition of the pumping well.
 #include <cmath>
-#include <string>
 
 #include "aquifer/boundary_elements.hpp"
 #include "common/constants.hpp"
-#include "common/run_failure.hpp"
 
 namespace tidmor {
 
