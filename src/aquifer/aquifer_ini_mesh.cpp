@@ -34,6 +34,12 @@ std::string aquifer_mesh_layout(const Model& m, AquiferMeshLayout& layout) {
         return "aquifer mesh: L_ELEM = " + value_text(l) +
                " m is not above 0.1 m, the distance at which face nodes are merged";
 
+    // The landward side runs from the water table down to the bottom, and
+    // the decay length of the shoreline lift needs H_LAND + D_SEA > 0.
+    if (!(h_land > 0.0))
+        return "aquifer mesh: H_LAND = " + value_text(h_land) +
+               " m: the landward water table must stand above the aquifer bottom (H_LAND > 0)";
+
     AquiferMeshLayout out;
     std::string problem;
     const double xs = d_sea / tan_beta;

@@ -108,6 +108,8 @@ TEST_F(MeshTest, CheckRejectsMeshesTheModelCannotHold) {
         {"count overflows", 0.5, 0.1, 1.0, 1.5, 1e12, "X_LAND/(2 L_ELEM) - 1 (bottom nodes) = 999999999999 does not fit an integer"},
         {"flat beach", 0.5, 0.0, 1.0, 1.5, 30.0, "D_SEA/TAN_BETA/L_ELEM + 1 (submerged face nodes) = inf"},
         {"one face node", 1.0, 0.1, 0.05, 0.04, 30.0, "1 beach-face node; the face needs two"},
+        {"water table at the bottom", 0.5, 0.1, 1.0, 0.0, 30.0, "H_LAND = 0 m: the landward water table must stand"},
+        {"water table below the bottom", 0.5, 0.1, 1.0, -1.0, 30.0, "H_LAND = -1 m"},
     };
     for (const RejectionCase& c : cases) {
         beach(c.l_elem, c.tan_beta, c.d_sea, c.h_land, c.x_land);
