@@ -1,22 +1,34 @@
 # Two commands: `make run` builds the model and runs the bundled example case,
-# `make test` builds and runs every test.
+# `make test` builds and runs every test. Both first install the Debian
+# packages they need when these are missing (tools/deps.sh).
 BUILD_DIR ?= build
 EXAMPLE ?= examples/plane_beach
 JOBS ?= 2
+CONFIGURE = cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all build run test clean
+.PHONY: all build run test bench clean
 
 all: build
 
 build:
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BUILD_DIR) -j $(JOBS)
+	tools/deps.sh model
+	$(CONFIGURE) -DBUILD_TESTING=OFF
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidmor
 
 run: build
 	cd $(EXAMPLE) && $(CURDIR)/$(BUILD_DIR)/tidmor
 
-test: build
+test:
+	tools/deps.sh model test
+	$(CONFIGURE) -DBUILD_TESTING=ON
+	cmake --build $(BUILD_DIR) -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+bench:
+	tools/deps.sh model bench
+	$(CONFIGURE) -DTIDMOR_BUILD_BENCH=ON
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+	for b in $(BUILD_DIR)/bench/bench_*; do [ ! -x "$$b" ] || "$$b" || exit 1; done
 
 clean:
 	rm -rf $(BUILD_DIR)

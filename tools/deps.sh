@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a build or test step needs, when they are missing.
+#   tools/deps.sh GROUP ...
+# Groups: model (build the program), test (unit and whole-run tests),
+# bench (benchmarks).
+# As root the missing packages are installed with apt-get; otherwise the
+# command to run is printed and the script fails.
+set -euo pipefail
+
+packages_of() {
+  case "$1" in
+    model) echo "g++ cmake make" ;;
+    test)  echo "libgtest-dev" ;;
+    bench) echo "libbenchmark-dev" ;;
+    *) echo "tools/deps.sh: unknown group '$1' (model, test, bench)" >&2; exit 1 ;;
+  esac
+}
+
+wanted=()
+for group in "$@"; do
+  for package in $(packages_of "$group"); do wanted+=("$package"); done
+done
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+[ "${#missing[@]}" -eq 0 ] && exit 0
+
+if ! command -v apt-get >/dev/null; then
+  echo "tools/deps.sh: missing packages ${missing[*]}; install their equivalents for your system (see README)" >&2
+  exit 1
+fi
+if [ "$(id -u)" -ne 0 ]; then
+  echo "tools/deps.sh: missing Debian packages: ${missing[*]}" >&2
+  echo "  install them with: sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
+echo "tools/deps.sh: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null ||
+  { apt-get update >/dev/null && apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null; }
