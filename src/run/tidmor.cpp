@@ -88,7 +88,8 @@ void time_step(Model& m) {
     OUTPUT(m);
 }
 
-int TIDMOR(std::ostream& console, std::ostream& errors) {
+int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options) {
+    (void)options;  // settings of the aquifer step and progress display: see RunOptions
     auto model = make_model();
     Model& m = *model;
     m.units.console = &console;

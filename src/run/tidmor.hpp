@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "run/model.hpp"
+#include "run/run_options.hpp"
 
 namespace tidmor {
 
@@ -17,6 +18,6 @@ std::string progress_line(const Model& m);
 
 // Runs the model in the working directory: reads "SIM.FILE" and the input
 // data file it names, writes the four result files. Returns the exit status.
-int TIDMOR(std::ostream& console, std::ostream& errors);
+int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options = {});
 
 }  // namespace tidmor
