@@ -1,17 +1,23 @@
 #include "run/tidmor.hpp"
 
+#include <cerrno>
 #include <fstream>
 #include <string>
 
 #include "aquifer/aquifer_ini.hpp"
 #include "aquifer/dinfil_model.hpp"
+#include "aquifer/aquifer_state_check.hpp"
+#include "common/interrupt.hpp"
+#include "common/message_text.hpp"
 #include "common/number_format.hpp"
 #include "common/run_failure.hpp"
 #include "input/control_file.hpp"
 #include "input/input_data.hpp"
+#include "input/input_warnings.hpp"
 #include "morphology/beach.hpp"
 #include "morphology/sediment_transport.hpp"
 #include "output/output.hpp"
+#include "output/result_files.hpp"
 #include "wave/wave_model.hpp"
 
 namespace tidmor {
@@ -20,41 +26,8 @@ namespace {
 
 bool period_closes(const Model& m) { return m.SED_TRANS.T_CYCLE >= m.WAVE_CONSD.T_WAVE; }
 
-// The result files, created (truncated) only once the input has been read
-// and accepted, so that a rejected run leaves earlier results untouched.
-struct ResultFiles {
-    std::ofstream outw, outb, outg, outs;
-
-    void connect(Units& units) {
-        open(outw, units.outw);
-        open(outb, units.outb);
-        open(outg, units.outg);
-        open(outs, units.outs);
-    }
-
-    void disconnect(Units& units) {
-        close(outw, units.outw);
-        close(outb, units.outb);
-        close(outg, units.outg);
-        close(outs, units.outs);
-    }
-
-private:
-    static void open(std::ofstream& file, OutputUnit& unit) {
-        file.open(unit.file, std::ios::out | std::ios::trunc);
-        if (!file)
-            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot create unit " + std::to_string(unit.number) + " (\"" +
-                                                     unit.file + "\")");
-        unit.stream = &file;
-    }
-    static void close(std::ofstream& file, OutputUnit& unit) {
-        file.close();
-        unit.stream = nullptr;
-        if (file.fail())
-            throw RunFailure(EXIT_INPUT_OR_FILE, "write failed on unit " + std::to_string(unit.number) + " (\"" +
-                                                     unit.file + "\") when closing it");
-    }
-};
+// A warning is one line on stderr; the run goes on, its results unchanged.
+void warn(std::ostream& errors, const std::string& text) { errors << "tidmor: warning: " << text << '\n'; }
 
 }  // namespace
 
@@ -77,33 +50,42 @@ void time_step(Model& m) {
     m.SED_TRANS.T_CYCLE = m.SED_TRANS.T_CYCLE + t.DT_S;
     m.N_CAL.N_STEP = m.N_CAL.N_STEP + 1;
 
-    if (m.INDEX_INFIL.I_INFIL == 1) DINFIL_MODEL(m);
+    if (m.INDEX_INFIL.I_INFIL == 1) {
+        DINFIL_MODEL(m);
+        if (!aquifer_breakdown(m).empty())
+            check_aquifer_state(m, "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + value_text(t.TIME) + " s");
+    }
     WAVE_MODEL(m);
     SEDIMENT_TRANSPORT(m);
     if (m.INDEX_INFIL.I_MORPH == 1 && period_closes(m)) BEACH(m);
     if (period_closes(m)) {
         write_console(*m.units.console, progress_line(m));
-        m.units.console->flush();
+        flush_console(*m.units.console);
     }
     OUTPUT(m);
 }
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options) {
     (void)options;  // settings of the aquifer step and progress display: see RunOptions
+    const InterruptHandlers interrupt_handlers;
     auto model = make_model();
     Model& m = *model;
     m.units.console = &console;
     ResultFiles results;
     try {
-        const std::string input_name = read_control_file(CONTROL_FILE);
+        std::string name_warning;
+        const std::string input_name = read_control_file(CONTROL_FILE, &name_warning);
+        if (!name_warning.empty()) warn(errors, name_warning);
+        errno = 0;
         std::ifstream unit5(input_name);
         if (!unit5)
-            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot open unit 5, the input data file \"" + input_name +
-                                                     "\" named in \"" + CONTROL_FILE + "\"");
+            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot open the input data file " + quote_text(input_name) +
+                                                     " named in \"" + CONTROL_FILE + "\"" + system_reason(errno));
         INPUT_DATA(m, unit5, input_name);
         if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
+        for (const std::string& warning : input_warnings(m)) warn(errors, warning);
 
-        results.connect(m.units);
+        results.connect(m.units, {{"control file", CONTROL_FILE}, {"input data file", input_name}});
         if (m.INDEX_INFIL.I_INFIL == 1) AQUIFER_INI(m);
         OUTPUT_INI(m);
         m.TIME_RELATED.TIME = 0;
@@ -111,19 +93,22 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         m.N_CAL.N_STEP = 0;
 
         do {
+            if (pending_interrupt() != 0)
+                stop_interrupted("at model time " + value_text(m.TIME_RELATED.TIME) + " s (after step " +
+                                 value_text(m.N_CAL.N_STEP) + ")");
             time_step(m);
         } while (m.TIME_RELATED.TIME < m.TIME_RELATED.T_MAX);
 
         unit5.close();
         results.disconnect(m.units);
+        write_console(console, "SIMULATION HAS BEEN FINISHED!");
+        write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
+        flush_console(console);
     } catch (const RunFailure& failure) {
         console.flush();
         errors << "tidmor: " << failure.what() << '\n';
         return failure.status();
     }
-    write_console(console, "SIMULATION HAS BEEN FINISHED!");
-    write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
-    console.flush();
     return EXIT_NORMAL;
 }
 

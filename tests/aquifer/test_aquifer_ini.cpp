@@ -136,15 +136,36 @@ TEST_F(MeshTest, CheckAcceptsTheLimitsOfAValidMesh) {
     EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
 }
 
+TEST_F(MeshTest, CheckRejectsAWellWithinOneElementOfTheBoundary) {
+    beach(0.5, 0.1, 1.0, 1.5, 100.0);
+    m.WELL.Q_WELL = 2.0;
+    // 0.75 m below the water table and above the bottom: 1.5 elements inside.
+    m.WELL.X_WELL = 50.0;
+    m.WELL.Z_WELL = 0.75;
+    EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
+    m.WELL.Z_WELL = 0.5;  // exactly one element above the bottom
+    EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
+    // 0.4 m above the bottom; 1 nm inside the landward side.
+    const double close[][3] = {{50.0, 0.4, 0.4}, {100.0 - 1e-9, 0.75, 1e-9}};
+    for (const auto& w : close) {
+        m.WELL.X_WELL = w[0];
+        m.WELL.Z_WELL = w[1];
+        try {
+            check_aquifer_mesh(m, "beach.dat");
+            ADD_FAILURE() << "well at " << w[0] << ", " << w[1] << " accepted";
+        } catch (const RunFailure& failure) {
+            EXPECT_EQ(failure.status(), EXIT_INPUT_OR_FILE);
+            const std::string text = failure.what();
+            EXPECT_NE(text.find("must lie at least one element, L_ELEM = 0.5 m, inside"), std::string::npos) << text;
+            generate();
+            EXPECT_NEAR(distance_to_boundary(m.NODE_PROPERTIES, m.CONFIG_BOUND.N_BND, w[0], w[1]), w[2], 1e-12);
+        }
+    }
+}
+
 TEST_F(MeshTest, CheckRejectsAWellOutsideTheAquifer) {
     beach(1.0, 0.1, 1.0, 1.5, 100.0);
     m.WELL.Q_WELL = 2.0;
-    const double inside[][2] = {{50.0, 0.5}, {99.0, 1.4}};
-    for (const auto& w : inside) {
-        m.WELL.X_WELL = w[0];
-        m.WELL.Z_WELL = w[1];
-        EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat")) << w[0] << ", " << w[1];
-    }
     const double outside[][2] = {{50.0, 1.6}, {50.0, 0.0}, {98.0, 0.0}, {120.0, 0.5}, {5.0, 0.9}};
     for (const auto& w : outside) {
         m.WELL.X_WELL = w[0];
