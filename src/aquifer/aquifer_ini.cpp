@@ -92,18 +92,14 @@ double water_table_movement(const Model& m) {
     return movement;
 }
 
-// A relaxation that does not settle shows it early: the water table moves
-// by more than the aquifer is long in one sweep, or the movement has grown
-// by orders of magnitude over its smallest value. A settling relaxation
-// shrinks towards a tenth of its first movement and meets neither.
 void stop_if_diverging(const Model& m, int sweep, double movement, double smallest) {
     const double size = std::fmax(m.CONSTS.X_LAND, m.CONSTS.H_LAND);
+    if (!relaxation_diverges(movement, smallest, size)) return;
     const bool beyond_size = movement > size;
-    if (!beyond_size && !(movement > RELAXATION_GROWTH_LIMIT * smallest)) return;
     const std::string what =
         beyond_size ? "more than the aquifer's size of " + value_text(size) + " m"
-                    : value_text(RELAXATION_GROWTH_LIMIT) + " times its smallest movement of " + value_text(smallest) +
-                          " m";
+                    : "more than " + value_text(RELAXATION_GROWTH_LIMIT) + " times its smallest earlier movement of " +
+                          value_text(smallest) + " m";
     std::string change = "raise K_HYD";
     if (m.WELL.Q_WELL > 0.0) change = "reduce Q_WELL, move the well away from the boundary, or " + change;
     numerical_failure("aquifer initialisation does not settle: in sweep " + std::to_string(sweep) +
@@ -140,8 +136,8 @@ void relax_water_table(Model& m) {
         write_console(*m.units.console, format_double(move_ratio));
         if (movement <= SWEEP_REST_MOVEMENT) return;
         if (!(move_ratio > SWEEP_CONVERGENCE)) return;
-        if (smallest == 0.0 || movement < smallest) smallest = movement;
         stop_if_diverging(m, sweep, movement, smallest);
+        if (smallest == 0.0 || movement < smallest) smallest = movement;
     }
 }
 
@@ -164,6 +160,10 @@ void store_reference_mesh(Model& m) {
 }
 
 }  // namespace
+
+bool relaxation_diverges(double movement, double smallest, double size) {
+    return movement > size || (smallest > 0.0 && movement > RELAXATION_GROWTH_LIMIT * smallest);
+}
 
 void AQUIFER_INI(Model& m) {
     AquiferMeshLayout layout;
