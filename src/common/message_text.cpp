@@ -21,8 +21,8 @@ std::string quote_text(std::string_view text) {
             out += HEX[byte & 0xF];
         }
     }
-    if (shown < text.size()) out += "...(cut, " + std::to_string(text.size()) + " characters)";
     out += '"';
+    if (shown < text.size()) out += "... (" + std::to_string(text.size()) + " characters)";
     return out;
 }
 
