@@ -14,15 +14,28 @@ namespace tidmor {
 
 namespace {
 
-// Descriptors of the four files while they are being checked; closed on
-// every way out.
+// Descriptors of the four files while they are being checked, closed on
+// every way out; a file created here is removed again unless the files are
+// kept, so a refused start leaves the folder as it found it.
 struct OpenedFiles {
     std::array<int, 4> fd{-1, -1, -1, -1};
+    std::array<const char*, 4> created{};
+    bool keep = false;
     ~OpenedFiles() {
-        for (int d : fd)
-            if (d >= 0) ::close(d);
+        for (std::size_t k = 0; k < fd.size(); ++k) {
+            if (fd[k] >= 0) ::close(fd[k]);
+            if (!keep && created[k] != nullptr) ::unlink(created[k]);
+        }
     }
 };
+
+// Opens for writing without truncating, creating the file when missing.
+int open_keeping_content(const std::string& path, bool& created) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    created = fd >= 0;
+    if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    return fd;
+}
 
 [[noreturn]] void cannot_create(const OutputUnit& unit, int error_number, bool none_changed) {
     throw RunFailure(EXIT_INPUT_OR_FILE, "cannot create the result file " + quote_text(unit.file) +
@@ -38,8 +51,10 @@ void ResultFiles::connect(Units& units, const std::vector<InputFile>& inputs) {
 
     OpenedFiles opened;
     for (std::size_t k = 0; k < unit.size(); ++k) {
-        opened.fd[k] = ::open(unit[k]->file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        bool created = false;
+        opened.fd[k] = open_keeping_content(unit[k]->file, created);
         if (opened.fd[k] < 0) cannot_create(*unit[k], errno, true);
+        if (created) opened.created[k] = unit[k]->file.c_str();
     }
 
     for (const InputFile& input : inputs) {
@@ -57,6 +72,7 @@ void ResultFiles::connect(Units& units, const std::vector<InputFile>& inputs) {
     }
 
     // Devices and pipes (a result sent to /dev/null) have nothing to empty.
+    opened.keep = true;
     for (std::size_t k = 0; k < unit.size(); ++k) {
         struct stat result {};
         if (::fstat(opened.fd[k], &result) == 0 && S_ISREG(result.st_mode) && ::ftruncate(opened.fd[k], 0) != 0)
