@@ -2,7 +2,7 @@
 # Installs the Debian packages a build or test step needs, when they are missing.
 #   tools/deps.sh GROUP ...
 # Groups: model (build the program), test (unit and whole-run tests),
-# bench (benchmarks).
+# bench (benchmarks), fuzz (the libFuzzer target: clang and its runtimes).
 # As root the missing packages are installed with apt-get; otherwise the
 # command to run is printed and the script fails.
 set -euo pipefail
@@ -12,7 +12,8 @@ packages_of() {
     model) echo "g++ cmake make" ;;
     test)  echo "libgtest-dev" ;;
     bench) echo "libbenchmark-dev" ;;
-    *) echo "tools/deps.sh: unknown group '$1' (model, test, bench)" >&2; exit 1 ;;
+    fuzz)  echo "clang libclang-rt-14-dev" ;;
+    *) echo "tools/deps.sh: unknown group '$1' (model, test, bench, fuzz)" >&2; exit 1 ;;
   esac
 }
 
