@@ -112,7 +112,7 @@ void relax_water_table(Model& m) {
     for (int sweep = 1;; ++sweep) {
         if (pending_interrupt() != 0)
             stop_interrupted("during the aquifer initialisation (sweep " + std::to_string(sweep) +
-                             ", before model time 0)");
+                             ", before model time 0); the result files hold every line written until then");
         if (sweep > MAX_SWEEPS)
             numerical_failure("aquifer initialisation: the water table has not come to rest after " +
                               std::to_string(MAX_SWEEPS) + " sweeps");

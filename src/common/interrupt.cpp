@@ -40,8 +40,7 @@ int pending_interrupt() noexcept { return recorded_signal.load(std::memory_order
 void stop_interrupted(const std::string& where) {
     const bool sigint = pending_interrupt() == SIGINT;
     throw RunFailure(sigint ? EXIT_SIGINT : EXIT_SIGTERM,
-                     std::string("run interrupted by ") + (sigint ? "SIGINT" : "SIGTERM") + " " + where +
-                         "; the result files hold every line written until then");
+                     std::string("run interrupted by ") + (sigint ? "SIGINT" : "SIGTERM") + " " + where);
 }
 
 }  // namespace tidmor

@@ -29,7 +29,8 @@ void request_interrupt(int signal_number) noexcept;
 int pending_interrupt() noexcept;
 
 // Ends the run for the recorded signal; `where` says what the run was
-// doing, e.g. "at model time 12.5 s (step 300)".
+// doing and what the result files hold, e.g. "at model time 12.5 s (after
+// step 300); the result files hold every line written until then".
 [[noreturn]] void stop_interrupted(const std::string& where);
 
 }  // namespace tidmor

@@ -26,6 +26,8 @@ namespace {
 
 bool period_closes(const Model& m) { return m.SED_TRANS.T_CYCLE >= m.WAVE_CONSD.T_WAVE; }
 
+const char* const RESULTS_KEPT = "the result files hold every line written until then";
+
 // A warning is one line on stderr; the run goes on, its results unchanged.
 void warn(std::ostream& errors, const std::string& text) { errors << "tidmor: warning: " << text << '\n'; }
 
@@ -85,6 +87,8 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
         for (const std::string& warning : input_warnings(m)) warn(errors, warning);
 
+        // A signal during start-up ends the run before the earlier results are replaced.
+        if (pending_interrupt() != 0) stop_interrupted("during start-up; no result file has been changed");
         results.connect(m.units, {{"control file", CONTROL_FILE}, {"input data file", input_name}});
         if (m.INDEX_INFIL.I_INFIL == 1) AQUIFER_INI(m);
         OUTPUT_INI(m);
@@ -95,7 +99,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         do {
             if (pending_interrupt() != 0)
                 stop_interrupted("at model time " + value_text(m.TIME_RELATED.TIME) + " s (after step " +
-                                 value_text(m.N_CAL.N_STEP) + ")");
+                                 value_text(m.N_CAL.N_STEP) + "); " + RESULTS_KEPT);
             time_step(m);
         } while (m.TIME_RELATED.TIME < m.TIME_RELATED.T_MAX);
 

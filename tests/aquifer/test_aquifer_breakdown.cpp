@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <limits>
 
 #include "aquifer/aquifer_ini.hpp"
 #include "aquifer/aquifer_state_check.hpp"
 #include "aquifer_ini_fixture.hpp"
+#include "common/interrupt.hpp"
 #include "common/run_failure.hpp"
 
 namespace tidmor {
@@ -62,6 +64,24 @@ TEST_F(BreakdownTest, NonFiniteHeadStopsWithStatusTwoAndTheLikelyCause) {
                   "head nan, normal derivative 0: not all finite; likely cause: the well too strong (Q_WELL) or "
                   "too close to the boundary, or K_HYD = 1e-09 m/s too small");
     }
+}
+
+TEST_F(BreakdownTest, RelaxationSweepsStopOnARecordedSignal) {
+    beach(0.5, 0.1, 1.0, 1.0, 20.0);
+    request_interrupt(SIGTERM);
+    try {
+        AQUIFER_INI(m);
+        FAIL() << "the relaxation ignored the signal";
+    } catch (const RunFailure& failure) {
+        EXPECT_EQ(failure.status(), EXIT_SIGTERM);
+        EXPECT_EQ(std::string(failure.what()).rfind("run interrupted by SIGTERM during the aquifer initialisation "
+                                                    "(sweep 1, before model time 0)",
+                                                    0),
+                  0u)
+            << failure.what();
+    }
+    request_interrupt(0);
+    EXPECT_EQ(console.str(), "");  // stopped before the first sweep's line
 }
 
 TEST(RelaxationDivergence, GrowthOrSizeStopsASweepSequence) {
