@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -139,7 +140,8 @@ TEST(ProgramUse, ProgressLineAppearsWhenStderrIsATerminal) {
     const fs::path console = dir.parent_path() / (dir.filename().string() + ".console");
     int master = -1;
     const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
-    ASSERT_GE(child, 0);
+    // A container without pseudo-terminals: the --progress test covers the line.
+    if (child < 0) GTEST_SKIP() << "no pseudo-terminal: " << std::strerror(errno);
     if (child == 0) {
         // stdout to a file, stderr stays the terminal.
         const int out = ::open(console.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
