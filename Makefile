@@ -19,7 +19,7 @@ run: build
 	cd $(EXAMPLE) && $(CURDIR)/$(BUILD_DIR)/tidmor
 
 test:
-	tools/deps.sh model test
+	tools/deps.sh model test python
 	$(CONFIGURE) -DBUILD_TESTING=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
