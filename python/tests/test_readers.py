@@ -175,3 +175,10 @@ def test_a_damaged_file_is_an_error_naming_file_and_line(tmp_path, damage, messa
     (case / "outb.dat").write_text("\n".join(damage(lines)) + "\n")
     with pytest.raises(ResultFileError, match=message):
         read_case(str(case))
+
+
+def test_a_folder_without_results_is_an_error(tmp_path):
+    for name in ("SIM.FILE", "beach.dat"):
+        shutil.copy(os.path.join(os.path.dirname(stored_case("plane_beach")), name), tmp_path)
+    with pytest.raises(ResultFileError, match="holds no result file"):
+        read_case(str(tmp_path))

@@ -93,6 +93,10 @@ def plot_runup(case, path):
     if swash.sizes["record"]:
         ax.plot(swash["time"].values, swash["x_up"].values, "o-", label="run-up limit")
         ax.plot(swash["time"].values, swash["x_down"].values, "s-", label="run-down limit")
+        # The model writes the last grid node as the run-down limit when no node of the period qualifies.
+        x_end = case["profile"]["x"].values[-1] if case["profile"].sizes["node"] else np.nan
+        if np.any(np.abs(swash["x_down"].values - x_end) < 5e-7):
+            ax.axhline(x_end, color="grey", ls=":", label="last grid node (run-down limit not found)")
         ax.legend()
     else:
         _empty(ax, "no swash record (fewer than ten wave periods, or profile update off)")

@@ -329,9 +329,12 @@ def read_case(case_dir: str, results_dir: str | None = None) -> dict:
     input_dir = case_dir
     if not os.path.exists(os.path.join(case_dir, "SIM.FILE")) and os.path.exists(
             os.path.join(case_dir, os.pardir, "SIM.FILE")):
-        input_dir = os.path.join(case_dir, os.pardir)
+        input_dir = os.path.normpath(os.path.join(case_dir, os.pardir))
     data = read_case_input(input_dir)
     where = results_dir if results_dir is not None else case_dir
+    if not any(os.path.exists(os.path.join(where, name)) for name in ("outw.dat", "outb.dat", "outg.dat", "outs.dat")):
+        raise ResultFileError(f"{where}: holds no result file (outw.dat, outb.dat, outg.dat, outs.dat); run the case "
+                              "there first, or give the folder of its results")
     waves = read_wave_snapshots(os.path.join(where, "outw.dat"), data)
     profiles = read_profiles(os.path.join(where, "outb.dat"), data)
     return {
