@@ -81,3 +81,11 @@ def test_figures_exist_and_are_png_images(tmp_path, name):
         with open(path, "rb") as handle:
             assert handle.read(8) == b"\x89PNG\r\n\x1a\n"
         assert os.path.getsize(path) > 10000
+
+
+def test_the_version_is_asked_in_an_empty_folder(tmp_path, monkeypatch):
+    from tidmor_tools.program import tidmor_version
+    exe = fake_tidmor(tmp_path, 'echo "tidmor files-here-$(ls -A | wc -l)"')
+    (tmp_path / "SIM.FILE").write_text("case.dat\n")
+    monkeypatch.chdir(tmp_path)
+    assert tidmor_version("tidmor") == "files-here-0"

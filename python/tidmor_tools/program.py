@@ -4,6 +4,7 @@ from __future__ import annotations
 import os
 import shutil
 import subprocess
+import tempfile
 
 # python/tidmor_tools/ -> the repository
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -31,9 +32,11 @@ def tidmor_version(executable: str | None) -> str:
     """The version the program reports ("tidmor <version>"), or "unknown" when it does not tell."""
     if not executable:
         return "unknown"
+    # In an empty folder: a program that does not know the option finds no "SIM.FILE" and writes nothing.
     try:
-        result = subprocess.run([executable, "--version"], capture_output=True, text=True, timeout=20,
-                                stdin=subprocess.DEVNULL, cwd=os.path.dirname(executable) or ".")
+        with tempfile.TemporaryDirectory(prefix="tidmor-version-") as empty:
+            result = subprocess.run([os.path.abspath(executable), "--version"], capture_output=True, text=True,
+                                    timeout=20, stdin=subprocess.DEVNULL, cwd=empty)
     except (OSError, subprocess.SubprocessError):
         return "unknown"
     line = result.stdout.strip().splitlines()[0] if result.stdout.strip() else ""
