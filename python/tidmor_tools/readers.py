@@ -72,13 +72,17 @@ def _values(path, line_no, line, layout, overflow):
         values = [parse_field(text) for text in fields]
     except ValueError:
         raise ResultFileError(f"{path}, line {line_no}: a field is not a number: {line!r}") from None
-    overflow[0] += sum(1 for text in fields if is_overflow(text))
+    stars = sum(1 for text in fields if is_overflow(text))
+    if stars and not overflow[0]:
+        overflow.append(line_no)
+    overflow[0] += stars
     return values
 
 
 def _warn_overflow(path, overflow):
     if overflow[0]:
-        warnings.warn(f"{path}: {overflow[0]} field(s) of asterisks (values too wide for their field) read as NaN",
+        warnings.warn(f"{path}: {overflow[0]} field(s) of asterisks (values too wide for their field) read as NaN, "
+                      f"the first on line {overflow[1]}",
                       TidmorFieldWarning, stacklevel=3)
 
 
