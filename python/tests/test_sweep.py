@@ -89,6 +89,17 @@ def test_summary_has_inputs_status_and_results(grid_sweep):
         assert row["shoreline_change"] and row["volume_change"] and float(row["net_face_flux"]) == 0.0
 
 
+def test_a_smaller_sweep_reuses_its_cases_and_summarises_only_them(grid_sweep, tidmor, tmp_path):
+    tmp, _, _ = grid_sweep
+    shutil.copytree(tmp / "runs", tmp_path / "runs")
+    spec = write_spec(tmp_path, GRID_SPEC.replace("H_WAVE = [0.4, 0.5]", "H_WAVE = [0.4]"))
+    messages = []
+    run_sweep(spec, tidmor, log=messages.append)
+    assert "2 cases, 2 already done, 0 to run" in messages[0]
+    with open(summarise_sweep(str(tmp_path / "runs")), newline="") as handle:
+        assert [row["case"] for row in csv.DictReader(handle)] == ["case_001", "case_002"]
+
+
 def test_a_failed_case_is_reported_and_the_others_run(tmp_path, tidmor):
     spec = write_spec(tmp_path, f"""
 template = "{TEMPLATE}"

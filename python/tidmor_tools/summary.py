@@ -10,7 +10,7 @@ import numpy as np
 
 from .input_data import PARAMETERS
 from .readers import read_case
-from .sweep import RECORD_NAME, case_status
+from .sweep import CASE_LIST_NAME, RECORD_NAME, case_status
 
 
 def shoreline_position(x, z_bed, level):
@@ -60,7 +60,13 @@ COLUMN_NOTES = {
 def summarise_sweep(sweep_dir: str, output: str | None = None) -> str:
     """Writes SWEEP/summary.csv (or `output`): one row per case folder holding a values record."""
     rows = []
-    for name in sorted(os.listdir(sweep_dir)):
+    names = sorted(os.listdir(sweep_dir))
+    listed = os.path.join(sweep_dir, CASE_LIST_NAME)
+    if os.path.exists(listed):
+        # Only the cases of the sweep as last written: a spec with fewer cases leaves older folders behind.
+        with open(listed, encoding="utf-8") as handle:
+            names = [os.path.basename(line.strip()) for line in handle if line.strip()]
+    for name in names:
         case_dir = os.path.join(sweep_dir, name)
         record_path = os.path.join(case_dir, RECORD_NAME)
         if not os.path.isfile(record_path):
