@@ -1,4 +1,4 @@
-"""Sweeps run for real with GNU parallel on a short case, and the faults of a spec."""
+"""Sweeps run for real with GNU parallel on a short case, and the faults of a sweep file."""
 import csv
 import filecmp
 import os
@@ -15,7 +15,7 @@ from tidmor_tools.summary import summarise_sweep
 TEMPLATE = os.path.join(REPOSITORY, "examples", "plane_beach")
 COMMAND = os.path.join(REPOSITORY, "tools", "tidmor-tools")
 
-GRID_SPEC = f"""
+GRID_PLAN = f"""
 template = "{TEMPLATE}"
 folder = "runs"
 [fixed]
@@ -29,7 +29,7 @@ timeout = 120
 """
 
 
-def write_spec(tmp_path, text, name="sweep.toml"):
+def write_plan(tmp_path, text, name="sweep.toml"):
     path = tmp_path / name
     path.write_text(text)
     return str(path)
@@ -46,9 +46,9 @@ def run_alone(tidmor, case_dir, where):
 @pytest.fixture(scope="module")
 def grid_sweep(tmp_path_factory, tidmor):
     tmp = tmp_path_factory.mktemp("sweep")
-    spec = write_spec(tmp, GRID_SPEC)
-    results, _ = run_sweep(spec, tidmor, log=lambda *_: None)
-    return tmp, spec, results
+    plan = write_plan(tmp, GRID_PLAN)
+    results, _ = run_sweep(plan, tidmor, log=lambda *_: None)
+    return tmp, plan, results
 
 
 def test_four_cases_run_with_gnu_parallel_give_the_results_of_a_run_by_hand(grid_sweep, tidmor):
@@ -66,10 +66,10 @@ def test_four_cases_run_with_gnu_parallel_give_the_results_of_a_run_by_hand(grid
 
 
 def test_a_second_run_skips_the_cases_already_done(grid_sweep, tidmor):
-    _, spec, results = grid_sweep
+    _, plan, results = grid_sweep
     before = [os.stat(os.path.join(r.case_dir, "outw.dat")).st_mtime_ns for r in results]
     messages = []
-    run_sweep(spec, tidmor, log=messages.append)
+    run_sweep(plan, tidmor, log=messages.append)
     assert "4 already done, 0 to run" in messages[0]
     assert before == [os.stat(os.path.join(r.case_dir, "outw.dat")).st_mtime_ns for r in results]
 
@@ -92,16 +92,16 @@ def test_summary_has_inputs_status_and_results(grid_sweep):
 def test_a_smaller_sweep_reuses_its_cases_and_summarises_only_them(grid_sweep, tidmor, tmp_path):
     tmp, _, _ = grid_sweep
     shutil.copytree(tmp / "runs", tmp_path / "runs")
-    spec = write_spec(tmp_path, GRID_SPEC.replace("H_WAVE = [0.4, 0.5]", "H_WAVE = [0.4]"))
+    plan = write_plan(tmp_path, GRID_PLAN.replace("H_WAVE = [0.4, 0.5]", "H_WAVE = [0.4]"))
     messages = []
-    run_sweep(spec, tidmor, log=messages.append)
+    run_sweep(plan, tidmor, log=messages.append)
     assert "2 cases, 2 already done, 0 to run" in messages[0]
     with open(summarise_sweep(str(tmp_path / "runs")), newline="") as handle:
         assert [row["case"] for row in csv.DictReader(handle)] == ["case_001", "case_002"]
 
 
 def test_a_failed_case_is_reported_and_the_others_run(tmp_path, tidmor):
-    spec = write_spec(tmp_path, f"""
+    plan = write_plan(tmp_path, f"""
 template = "{TEMPLATE}"
 [fixed]
 T_MAX = 16.0
@@ -112,7 +112,7 @@ H_CUT = 1.9        # dries all but three nodes: the run stops with status 2
 [[cases]]
 H_WAVE = 0.45
 """)
-    result = subprocess.run([sys.executable, COMMAND, "sweep", spec, "--tidmor", tidmor], capture_output=True,
+    result = subprocess.run([sys.executable, COMMAND, "sweep", plan, "--tidmor", tidmor], capture_output=True,
                             text=True)
     assert result.returncode == 1
     assert "case_002: failed with exit status 2: tidmor: run stopped: fewer than 6 wet nodes" in result.stderr
@@ -132,25 +132,25 @@ H_WAVE = 0.45
     (f'template = "{TEMPLATE}"\ngird = 1\n[grid]\nH_WAVE = [0.5]', "unknown key\\(s\\) gird"),
 ])
 def test_a_bad_spec_is_a_clear_error(tmp_path, text, message):
-    spec = write_spec(tmp_path, text)
+    plan = write_plan(tmp_path, text)
     with pytest.raises(SweepError, match=message):
-        load_sweep(spec)
+        load_sweep(plan)
 
 
 def test_the_command_reports_a_bad_spec_on_stderr_with_status_2(tmp_path, tidmor):
-    spec = write_spec(tmp_path, f'template = "{TEMPLATE}"\n[grid]\nH_WAVE = 0.5\n', "bad.toml")
-    result = subprocess.run([sys.executable, COMMAND, "sweep", spec, "--tidmor", tidmor], capture_output=True,
+    plan = write_plan(tmp_path, f'template = "{TEMPLATE}"\n[grid]\nH_WAVE = 0.5\n', "bad.toml")
+    result = subprocess.run([sys.executable, COMMAND, "sweep", plan, "--tidmor", tidmor], capture_output=True,
                             text=True)
     assert result.returncode == 2 and result.stdout == ""
-    assert result.stderr == f"tidmor-tools: {spec}: [grid]: H_WAVE must be a non-empty list of values, e.g. " \
+    assert result.stderr == f"tidmor-tools: {plan}: [grid]: H_WAVE must be a non-empty list of values, e.g. " \
                             "H_WAVE = [0.4, 0.6]\n"
 
 
 def test_yaml_spec_and_slurm_script_without_submitting(tmp_path, tidmor):
-    spec = write_spec(tmp_path, f"template: {TEMPLATE}\ngrid:\n  T_WAVE: [6.0, 8.0]\nrun:\n  timeout: 90\n",
+    plan = write_plan(tmp_path, f"template: {TEMPLATE}\ngrid:\n  T_WAVE: [6.0, 8.0]\nrun:\n  timeout: 90\n",
                       "sweep.yaml")
     messages = []
-    results, job = run_sweep(spec, tidmor, backend="slurm", dry_run=True, log=messages.append)
+    results, job = run_sweep(plan, tidmor, backend="slurm", dry_run=True, log=messages.append)
     assert messages[-1].startswith("sbatch --parsable --array=1,2 ")
     with open(tmp_path / "sweep" / "sweep.sbatch") as handle:
         script = handle.read()

@@ -39,7 +39,7 @@ def _plot(args):
 def _sweep(args):
     from .sweep import run_sweep
     tidmor = find_tidmor(args.tidmor)
-    results, job_id = run_sweep(args.spec, tidmor, backend="slurm" if args.slurm else "parallel", jobs=args.jobs,
+    results, job_id = run_sweep(args.plan, tidmor, backend="slurm" if args.slurm else "parallel", jobs=args.jobs,
                                 sshlogins=args.sshlogin or (), partition=args.partition, wait=args.wait,
                                 dry_run=args.dry_run)
     if results is None:
@@ -85,10 +85,10 @@ def build_parser():
     p.add_argument("-o", "--output", help="folder for the figures (default: CASE/figures)")
     p.set_defaults(run=_plot)
 
-    p = commands.add_parser("sweep", help="write and run the cases of a sweep spec (GNU parallel or Slurm)")
-    p.add_argument("spec", help="TOML or YAML sweep spec")
+    p = commands.add_parser("sweep", help="write and run the cases of a sweep file (GNU parallel or Slurm)")
+    p.add_argument("plan", metavar="FILE", help="TOML or YAML sweep file")
     p.add_argument("--tidmor", help="tidmor executable (default: $TIDMOR, build/tidmor, PATH)")
-    p.add_argument("-j", "--jobs", type=int, help="cases at a time on each host (default: [run] jobs of the spec)")
+    p.add_argument("-j", "--jobs", type=int, help="cases at a time on each host (default: [run] jobs of the sweep file)")
     p.add_argument("--sshlogin", action="append",
                    help="run on this host over ssh (GNU parallel's --sshlogin, e.g. 4/user@host); repeatable; "
                         "the sweep folder and tidmor must be at the same path there")

@@ -63,7 +63,7 @@ def summarise_sweep(sweep_dir: str, output: str | None = None) -> str:
     names = sorted(os.listdir(sweep_dir))
     listed = os.path.join(sweep_dir, CASE_LIST_NAME)
     if os.path.exists(listed):
-        # Only the cases of the sweep as last written: a spec with fewer cases leaves older folders behind.
+        # Only the cases of the sweep as last written: a sweep file with fewer cases leaves older folders behind.
         with open(listed, encoding="utf-8") as handle:
             names = [os.path.basename(line.strip()) for line in handle if line.strip()]
     for name in names:

@@ -3,7 +3,7 @@
 A sweep is described by a small TOML (or YAML) file:
 
     template = "../examples/plane_beach"   # case folder whose input data file is the starting point
-    folder = "runs"                         # where the case folders go (default: the spec's name)
+    folder = "runs"                         # where the case folders go (default: the sweep file's name)
     [fixed]                                 # values set in every case (optional)
     T_MAX = 40.0
     [grid]                                  # every combination of these values ...
@@ -16,7 +16,7 @@ A sweep is described by a small TOML (or YAML) file:
     jobs = 2                                # GNU parallel: cases at a time on each host
     timeout = 600                           # seconds a case may take (0: no limit)
 
-Relative paths are taken from the folder of the spec file. The runs are left
+Relative paths are taken from the folder of the sweep file. The runs are left
 to GNU parallel or to Slurm; nothing here schedules.
 """
 from __future__ import annotations
@@ -40,12 +40,12 @@ SBATCH_NAME = "sweep.sbatch"
 
 
 class SweepError(ValueError):
-    """A sweep spec or sweep folder that cannot be used; the message says what to change."""
+    """A sweep file or sweep folder that cannot be used; the message says what to change."""
 
 
 @dataclass
 class Sweep:
-    spec_path: str
+    plan_path: str
     template: str
     folder: str
     cases: list = field(default_factory=list)   # one dict of changed values per case
@@ -67,7 +67,7 @@ def _load_table(path):
         try:
             import yaml
         except ImportError:
-            raise SweepError(f"{path}: YAML needs the Debian package python3-yaml; or write the spec as TOML")
+            raise SweepError(f"{path}: YAML needs the Debian package python3-yaml; or write the sweep file as TOML")
         try:
             table = yaml.safe_load(raw.decode("utf-8"))
         except yaml.YAMLError as error:
@@ -79,7 +79,7 @@ def _load_table(path):
         except tomllib.TOMLDecodeError as error:
             raise SweepError(f"{path}: not valid TOML: {error}") from None
     if not isinstance(table, dict):
-        raise SweepError(f"{path}: the spec must be a table of keys (template, grid or cases, ...)")
+        raise SweepError(f"{path}: the sweep file must be a table of keys (template, grid or cases, ...)")
     return table
 
 
@@ -95,64 +95,64 @@ def _check_value(path, where, name, value):
     return int(value) if kind is int else float(value)
 
 
-def load_sweep(spec_path: str) -> Sweep:
-    """Reads and checks a sweep spec; every fault is a SweepError naming the file and the key."""
-    table = _load_table(spec_path)
-    base_dir = os.path.dirname(os.path.abspath(spec_path))
+def load_sweep(plan_path: str) -> Sweep:
+    """Reads and checks a sweep file; every fault is a SweepError naming the file and the key."""
+    table = _load_table(plan_path)
+    base_dir = os.path.dirname(os.path.abspath(plan_path))
     known = {"template", "folder", "fixed", "grid", "cases", "run"}
     unknown = sorted(set(table) - known)
     if unknown:
-        raise SweepError(f"{spec_path}: unknown key(s) {', '.join(unknown)}; the keys are " + ", ".join(sorted(known)))
+        raise SweepError(f"{plan_path}: unknown key(s) {', '.join(unknown)}; the keys are " + ", ".join(sorted(known)))
     if "template" not in table or not isinstance(table["template"], str):
-        raise SweepError(f"{spec_path}: 'template' must name a case folder (with SIM.FILE and its input data file)")
+        raise SweepError(f"{plan_path}: 'template' must name a case folder (with SIM.FILE and its input data file)")
     template = os.path.normpath(os.path.join(base_dir, table["template"]))
     try:
         base = dict(read_case_input(template).values)
     except InputDataError as error:
-        raise SweepError(f"{spec_path}: template: {error}") from None
-    folder = table.get("folder", os.path.splitext(os.path.basename(spec_path))[0])
+        raise SweepError(f"{plan_path}: template: {error}") from None
+    folder = table.get("folder", os.path.splitext(os.path.basename(plan_path))[0])
     if not isinstance(folder, str) or not folder:
-        raise SweepError(f"{spec_path}: 'folder' must be a folder name")
+        raise SweepError(f"{plan_path}: 'folder' must be a folder name")
     folder = os.path.normpath(os.path.join(base_dir, folder))
 
     fixed = table.get("fixed", {})
     if not isinstance(fixed, dict):
-        raise SweepError(f"{spec_path}: [fixed] must be a table of input values")
-    fixed = {name: _check_value(spec_path, "[fixed]", name, value) for name, value in fixed.items()}
+        raise SweepError(f"{plan_path}: [fixed] must be a table of input values")
+    fixed = {name: _check_value(plan_path, "[fixed]", name, value) for name, value in fixed.items()}
 
     if ("grid" in table) == ("cases" in table):
-        raise SweepError(f"{spec_path}: give either a [grid] of value lists or a list of [[cases]], not "
+        raise SweepError(f"{plan_path}: give either a [grid] of value lists or a list of [[cases]], not "
                          + ("both" if "grid" in table else "neither"))
     cases = []
     if "grid" in table:
         grid = table["grid"]
         if not isinstance(grid, dict) or not grid:
-            raise SweepError(f"{spec_path}: [grid] must name at least one input value with a list of values")
+            raise SweepError(f"{plan_path}: [grid] must name at least one input value with a list of values")
         axes = []
         for name, values in grid.items():
             if not isinstance(values, list) or not values:
-                raise SweepError(f"{spec_path}: [grid]: {name} must be a non-empty list of values, e.g. "
+                raise SweepError(f"{plan_path}: [grid]: {name} must be a non-empty list of values, e.g. "
                                  f"{name} = [0.4, 0.6]")
-            axes.append([(name, _check_value(spec_path, "[grid]", name, v)) for v in values])
+            axes.append([(name, _check_value(plan_path, "[grid]", name, v)) for v in values])
         for combination in itertools.product(*axes):
             cases.append({**fixed, **dict(combination)})
     else:
         listed = table["cases"]
         if not isinstance(listed, list) or not listed or not all(isinstance(c, dict) for c in listed):
-            raise SweepError(f"{spec_path}: [[cases]] must be a non-empty list of tables of input values")
+            raise SweepError(f"{plan_path}: [[cases]] must be a non-empty list of tables of input values")
         for k, case in enumerate(listed, start=1):
-            cases.append({**fixed, **{n: _check_value(spec_path, f"case {k}", n, v) for n, v in case.items()}})
+            cases.append({**fixed, **{n: _check_value(plan_path, f"case {k}", n, v) for n, v in case.items()}})
 
     run = table.get("run", {})
     if not isinstance(run, dict):
-        raise SweepError(f"{spec_path}: [run] must be a table (jobs, timeout)")
+        raise SweepError(f"{plan_path}: [run] must be a table (jobs, timeout)")
     jobs = run.get("jobs", 1)
     if isinstance(jobs, bool) or not isinstance(jobs, int) or jobs < 1:
-        raise SweepError(f"{spec_path}: [run]: jobs = {jobs!r} must be a whole number of 1 or more")
+        raise SweepError(f"{plan_path}: [run]: jobs = {jobs!r} must be a whole number of 1 or more")
     timeout = run.get("timeout", 0)
     if isinstance(timeout, bool) or not isinstance(timeout, (int, float)) or timeout < 0:
-        raise SweepError(f"{spec_path}: [run]: timeout = {timeout!r} must be a number of seconds, 0 for none")
-    return Sweep(spec_path, template, folder, cases, base, jobs, float(timeout))
+        raise SweepError(f"{plan_path}: [run]: timeout = {timeout!r} must be a number of seconds, 0 for none")
+    return Sweep(plan_path, template, folder, cases, base, jobs, float(timeout))
 
 
 def case_status(case_dir: str):
@@ -281,13 +281,13 @@ def collect_results(sweep: Sweep) -> list[CaseResult]:
     return results
 
 
-def run_sweep(spec_path: str, tidmor: str, backend: str = "parallel", jobs=None, sshlogins=(),
+def run_sweep(plan_path: str, tidmor: str, backend: str = "parallel", jobs=None, sshlogins=(),
               partition=None, wait=False, dry_run=False, log=print):
     """Prepares the sweep and hands the pending cases to GNU parallel or Slurm.
 
     Returns (results, job_id): the per-case results once the runs are over (None when a Slurm array was
     submitted without waiting), and the Slurm job id (None for GNU parallel)."""
-    sweep = load_sweep(spec_path)
+    sweep = load_sweep(plan_path)
     pending = prepare_sweep(sweep, tidmor)
     done = len(sweep.cases) - len(pending)
     log(f"sweep {sweep.folder}: {len(sweep.cases)} cases, {done} already done, {len(pending)} to run")

@@ -98,8 +98,8 @@ done
 echo "test_slurm: one-node cluster up after $(( $(date +%s) - started )) s"
 
 # Four short wave-only cases, run as a job array and, for comparison, here.
-spec() {
-  cat > "$work/$1.toml" <<SPEC
+plan() {
+  cat > "$work/$1.toml" <<PLAN
 template = "$repository/examples/plane_beach"
 folder = "$1"
 [fixed]
@@ -111,11 +111,11 @@ T_WAVE = [6.0, 8.0]
 [run]
 jobs = 2
 timeout = 300
-SPEC
+PLAN
   echo "$work/$1.toml"
 }
-timeout 600 "$tools" sweep "$(spec cluster)" --slurm --wait --tidmor "$tidmor"
-"$tools" sweep "$(spec local)" --tidmor "$tidmor"
+timeout 600 "$tools" sweep "$(plan cluster)" --slurm --wait --tidmor "$tidmor"
+"$tools" sweep "$(plan local)" --tidmor "$tidmor"
 
 compared=0
 for case_dir in "$work"/local/case_*; do
