@@ -89,3 +89,11 @@ def test_the_version_is_asked_in_an_empty_folder(tmp_path, monkeypatch):
     (tmp_path / "SIM.FILE").write_text("case.dat\n")
     monkeypatch.chdir(tmp_path)
     assert tidmor_version("tidmor") == "files-here-0"
+
+
+def test_default_outputs_go_to_the_working_folder_named_after_the_case(tmp_path, monkeypatch):
+    monkeypatch.chdir(tmp_path)
+    before = sorted(os.listdir(CASES["plane_beach"]))
+    assert convert_case(CASES["plane_beach"]) == "plane_beach.nc"
+    assert os.path.dirname(plot_case(CASES["plane_beach"])[0]) == "plane_beach-figures"
+    assert sorted(os.listdir(CASES["plane_beach"])) == before and os.path.getsize(tmp_path / "plane_beach.nc")

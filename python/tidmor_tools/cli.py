@@ -76,13 +76,13 @@ def build_parser():
 
     p = commands.add_parser("convert", help="write the results of a case as one CF netCDF file")
     p.add_argument("case")
-    p.add_argument("-o", "--output", help="netCDF file to write (default: CASE/tidmor.nc)")
+    p.add_argument("-o", "--output", help="netCDF file to write (default: NAME.nc here, NAME the case folder's name)")
     p.add_argument("--tidmor", help="tidmor executable asked for its version")
     p.set_defaults(run=_convert)
 
     p = commands.add_parser("plot", help="draw the figures of a case as PNG files")
     p.add_argument("case")
-    p.add_argument("-o", "--output", help="folder for the figures (default: CASE/figures)")
+    p.add_argument("-o", "--output", help="folder for the figures (default: NAME-figures here)")
     p.set_defaults(run=_plot)
 
     p = commands.add_parser("sweep", help="write and run the cases of a sweep file (GNU parallel or Slurm)")

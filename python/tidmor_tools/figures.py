@@ -10,7 +10,7 @@ import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 from matplotlib.collections import LineCollection  # noqa: E402
 
-from .readers import BLOCK_SNAPSHOT, PART_FACE, read_case  # noqa: E402
+from .readers import BLOCK_SNAPSHOT, PART_FACE, case_name, read_case  # noqa: E402
 
 plt.rcParams.update({"font.size": 11, "axes.grid": True, "grid.alpha": 0.3})
 
@@ -157,9 +157,10 @@ FIGURES = {
 
 
 def plot_case(case_dir: str, output_dir: str | None = None) -> list[str]:
-    """Writes the four figures of a case (default into CASE/figures) and returns their paths."""
+    """Writes the four figures of a case (default into NAME-figures in the working folder, NAME the case's
+    name) and returns their paths."""
     case = read_case(case_dir)
-    output_dir = output_dir or os.path.join(case_dir, "figures")
+    output_dir = output_dir or case_name(case_dir) + "-figures"
     os.makedirs(output_dir, exist_ok=True)
     paths = []
     for name, draw in FIGURES.items():

@@ -9,7 +9,7 @@ import numpy as np
 
 from .input_data import GROUPS
 from .program import find_tidmor, tidmor_version
-from .readers import read_case
+from .readers import case_name, read_case
 
 CONVENTIONS = "CF-1.10"
 GROUP_NAMES = ("wave", "profile", "swash", "aquifer")
@@ -40,9 +40,10 @@ def global_attributes(data, version: str, command: str) -> dict:
 
 def convert_case(case_dir: str, output: str | None = None, tidmor: str | None = None,
                  command: str | None = None) -> str:
-    """Writes the case's results to one netCDF file (default CASE/tidmor.nc) and returns its path."""
+    """Writes the case's results to one netCDF file (default NAME.nc in the working folder, NAME the case's
+    name) and returns its path."""
     case = read_case(case_dir)
-    output = output or os.path.join(case_dir, "tidmor.nc")
+    output = output or case_name(case_dir) + ".nc"
     try:
         executable = find_tidmor(tidmor)
     except FileNotFoundError:

@@ -326,15 +326,23 @@ def read_aquifer(path: str, data: InputData, waves: xr.Dataset) -> xr.Dataset:
     )
 
 
+def input_folder(case_dir: str) -> str:
+    """The folder holding "SIM.FILE": the case folder, or for a results folder such as CASE/expected, CASE."""
+    if not os.path.exists(os.path.join(case_dir, "SIM.FILE")) and os.path.exists(
+            os.path.join(case_dir, os.pardir, "SIM.FILE")):
+        return os.path.normpath(os.path.join(case_dir, os.pardir))
+    return case_dir
+
+
+def case_name(case_dir: str) -> str:
+    return os.path.basename(os.path.abspath(input_folder(case_dir)))
+
+
 def read_case(case_dir: str, results_dir: str | None = None) -> dict:
     """Reads a case: the input found through "SIM.FILE" in `case_dir`, the result files in `results_dir`
     (default: the case folder itself). A folder without "SIM.FILE" whose parent has one, such as a case's
     `expected/` folder, takes its input from the parent."""
-    input_dir = case_dir
-    if not os.path.exists(os.path.join(case_dir, "SIM.FILE")) and os.path.exists(
-            os.path.join(case_dir, os.pardir, "SIM.FILE")):
-        input_dir = os.path.normpath(os.path.join(case_dir, os.pardir))
-    data = read_case_input(input_dir)
+    data = read_case_input(input_folder(case_dir))
     where = results_dir if results_dir is not None else case_dir
     if not any(os.path.exists(os.path.join(where, name)) for name in ("outw.dat", "outb.dat", "outg.dat", "outs.dat")):
         raise ResultFileError(f"{where}: holds no result file (outw.dat, outb.dat, outg.dat, outs.dat); run the case "
