@@ -155,3 +155,24 @@ def test_yaml_spec_and_slurm_script_without_submitting(tmp_path, tidmor):
     with open(tmp_path / "sweep" / "sweep.sbatch") as handle:
         script = handle.read()
     assert "#SBATCH --time=2\n" in script and 'sed -n "${SLURM_ARRAY_TASK_ID}p"' in script
+
+
+def test_a_case_over_its_time_limit_is_reported_as_not_finished(tmp_path):
+    slow = tmp_path / "slow_tidmor"
+    slow.write_text("#!/bin/sh\nsleep 30\n")
+    slow.chmod(0o755)
+    plan = write_plan(tmp_path, f'template = "{TEMPLATE}"\n[[cases]]\nT_MAX = 8.0\n[run]\ntimeout = 1\n')
+    result = subprocess.run([sys.executable, COMMAND, "sweep", plan, "--tidmor", str(slow)], capture_output=True,
+                            text=True, timeout=60)
+    assert result.returncode == 1
+    assert "case_001: did not finish (killed, timed out or not run)" in result.stderr
+
+
+def test_cases_are_handed_to_the_hosts_given(tmp_path, tidmor):
+    plan = write_plan(tmp_path, f'template = "{TEMPLATE}"\n[grid]\nT_MAX = [8.0, 9.0]\n')
+    messages = []
+    run_sweep(plan, tidmor, sshlogins=["4/node1", "2/user@node2"], dry_run=True, log=messages.append)
+    assert " --sshlogin 4/node1 --sshlogin 2/user@node2 " in messages[-1]
+    # ":" is GNU parallel's name for this machine: the same path as over ssh, without ssh.
+    results, _ = run_sweep(plan, tidmor, sshlogins=[":"], log=lambda *_: None)
+    assert [r.status for r in results] == [0, 0]
