@@ -15,6 +15,12 @@ from .readers import BLOCK_SNAPSHOT, PART_FACE, case_name, read_case  # noqa: E4
 plt.rcParams.update({"font.size": 11, "axes.grid": True, "grid.alpha": 0.3})
 
 
+def _save(fig, path):
+    fig.tight_layout()
+    fig.savefig(path, dpi=110)
+    plt.close(fig)
+
+
 def _empty(ax, text):
     ax.text(0.5, 0.5, text, ha="center", va="center", transform=ax.transAxes)
     ax.grid(False)
@@ -40,9 +46,7 @@ def plot_profiles(case, path):
     bottom.axhline(0, color="k", lw=0.8)
     bottom.set_xlabel("cross-shore distance x (m), landward")
     bottom.set_ylabel("bed change (m), + accretion")
-    fig.tight_layout()
-    fig.savefig(path, dpi=110)
-    plt.close(fig)
+    _save(fig, path)
 
 
 def plot_swash(case, path):
@@ -81,9 +85,7 @@ def plot_swash(case, path):
     top.legend(fontsize=9, loc="upper left")
     bottom.set_xlabel("time t (s)")
     bottom.set_ylabel("shoreline x (m)")
-    fig.tight_layout()
-    fig.savefig(path, dpi=110)
-    plt.close(fig)
+    _save(fig, path)
 
 
 def plot_runup(case, path):
@@ -103,9 +105,7 @@ def plot_runup(case, path):
     ax.set_title("Run-up and run-down per record")
     ax.set_xlabel("time t (s)")
     ax.set_ylabel("cross-shore position x (m)")
-    fig.tight_layout()
-    fig.savefig(path, dpi=110)
-    plt.close(fig)
+    _save(fig, path)
 
 
 def plot_aquifer(case, path):
@@ -143,9 +143,7 @@ def plot_aquifer(case, path):
         _empty(bottom, "no flow through the beach face")
     bottom.set_xlabel("cross-shore distance x (m), landward")
     bottom.set_ylabel("face flux (mm/s), + out of beach")
-    fig.tight_layout()
-    fig.savefig(path, dpi=110)
-    plt.close(fig)
+    _save(fig, path)
 
 
 FIGURES = {
