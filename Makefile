@@ -8,7 +8,8 @@ CONFIGURE = cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
 
 # `make test-sanitize` runs the whole suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, with the index checks of the fixed arrays on,
-# in its own build folder; `make fuzz` runs the libFuzzer target of the input
+# in its own build folder (the minimal-build check, which builds its own
+# plain program, is left to `make test`); `make fuzz` runs the libFuzzer target of the input
 # reader and start-up checks for FUZZ_SECONDS from the seed corpus.
 SANITIZE_DIR ?= build-sanitize
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -DTIDMOR_CHECK_INDICES
@@ -16,7 +17,7 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_FLAGS = -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -DTIDMOR_CHECK_INDICES -g
 
-.PHONY: all build run test test-sanitize fuzz bench clean
+.PHONY: all build run test test-sanitize fuzz bench clean test-cluster
 
 all: build
 
@@ -29,18 +30,18 @@ run: build
 	cd $(EXAMPLE) && $(CURDIR)/$(BUILD_DIR)/tidmor
 
 test:
-	tools/deps.sh model test
+	tools/deps.sh model test python
 	$(CONFIGURE) -DBUILD_TESTING=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 test-sanitize:
-	tools/deps.sh model test
+	tools/deps.sh model test python
 	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
 	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS) -E MinimalBuild
 
 fuzz:
 	tools/deps.sh model fuzz
@@ -56,6 +57,11 @@ bench:
 	$(CONFIGURE) -DTIDMOR_BUILD_BENCH=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	for b in $(BUILD_DIR)/bench/bench_*; do [ ! -x "$$b" ] || "$$b" || exit 1; done
+
+# A one-node Slurm cluster on this machine runs a sweep as a job array (root).
+test-cluster: build
+	tools/deps.sh python cluster
+	tests/cluster/test_slurm.sh $(CURDIR)/$(BUILD_DIR)/tidmor
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

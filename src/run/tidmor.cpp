@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "aquifer/aquifer_ini.hpp"
@@ -10,6 +11,7 @@
 #include "common/interrupt.hpp"
 #include "common/message_text.hpp"
 #include "common/number_format.hpp"
+#include "common/progress.hpp"
 #include "common/run_failure.hpp"
 #include "input/control_file.hpp"
 #include "input/input_data.hpp"
@@ -64,16 +66,21 @@ void time_step(Model& m) {
         write_console(*m.units.console, progress_line(m));
         flush_console(*m.units.console);
     }
+    if (m.units.progress) m.units.progress->time_step(t.TIME, period_closes(m));
     OUTPUT(m);
 }
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options) {
-    (void)options;  // settings of the aquifer step and progress display: see RunOptions
     const InterruptHandlers interrupt_handlers;
     auto model = make_model();
     Model& m = *model;
     m.units.console = &console;
     ResultFiles results;
+    // With the progress line on, console lines pass through a buffer that
+    // clears the line first; the bytes on the console stay the same.
+    std::optional<Progress> progress;
+    std::optional<ConsoleBesideProgress> console_buffer;
+    std::optional<std::ostream> console_beside;
     try {
         std::string name_warning;
         const std::string input_name = read_control_file(CONTROL_FILE, &name_warning);
@@ -87,6 +94,14 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
         for (const std::string& warning : input_warnings(m)) warn(errors, warning);
 
+        if (options.progress) {
+            progress.emplace(errors, m.TIME_RELATED.T_MAX, m.WAVE_CONSD.T_WAVE);
+            console.flush();
+            console_buffer.emplace(console.rdbuf(), *progress);
+            console_beside.emplace(&*console_buffer);
+            m.units.console = &*console_beside;
+            m.units.progress = &*progress;
+        }
         // A signal during start-up ends the run before the earlier results are replaced.
         if (pending_interrupt() != 0) stop_interrupted("during start-up; no result file has been changed");
         results.connect(m.units, {{"control file", CONTROL_FILE}, {"input data file", input_name}});
@@ -105,11 +120,13 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
 
         unit5.close();
         results.disconnect(m.units);
+        if (progress) progress->erase();
         write_console(console, "SIMULATION HAS BEEN FINISHED!");
         write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
         flush_console(console);
     } catch (const RunFailure& failure) {
-        console.flush();
+        if (progress) progress->erase();
+        m.units.console->flush();
         errors << "tidmor: " << failure.what() << '\n';
         return failure.status();
     }
