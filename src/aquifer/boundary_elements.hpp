@@ -60,4 +60,14 @@ void recover_boundary_values(Model& m);
 // Q_BND += DPHI_WELL, PHI_BND += PHI_WELL at every node 1..N_BND.
 void add_back_well(Model& m);
 
+// The solve of a time step for the current nodes: PHI_BND and Q_BND of
+// every node, with the well's share, as the one solve above gives them.
+// A geometry already solved in this run (model's AquiferSolver, reuse on)
+// skips MATRIX, TRANS and the elimination: only the right-hand side is
+// assembled and pushed through the recorded elimination, with the same
+// operations on the same values, so the results are the same bits. G_COEF,
+// H_COEF and A_EQ are then left as an earlier solve left them. Codes other
+// than 1, 2 and 4 (never met in a time step) always take the full solve.
+void solve_boundary_system(Model& m);
+
 }  // namespace tidmor

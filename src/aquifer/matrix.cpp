@@ -9,10 +9,8 @@ namespace tidmor {
 
 namespace {
 
-// Connectivity and lengths of the elements.
-Array1<std::int32_t, BOUNDARY_NODES> NODE1_EL;
-Array1<std::int32_t, BOUNDARY_NODES> NODE2_EL;
-BoundaryArray LEN_EL;
+// Fewer rows than this are not worth waking the threads for.
+constexpr int PARALLEL_MIN_NODES = 16;
 
 }  // namespace
 
@@ -25,6 +23,9 @@ BoundaryArray LEN_EL;
 // meets the log singularity; its G entry is the exact integral
 //   (1/2 pi) int_0^l (1 - s/l) ln(1/s) ds = l (1.5 - ln l) / (4 pi).
 // H needs no such care: c vanishes on the element's own line.
+// Each row is computed by its own operations from the nodes alone, so the
+// rows are shared among the model's worker threads (OpenMP, static split)
+// without changing a bit.
 void MATRIX(Model& m) {
     const int n = boundary_node_count(m);
     const auto& x_bnd = m.NODE_PROPERTIES.X_BND;
@@ -35,6 +36,10 @@ void MATRIX(Model& m) {
     Matrix1000& h_coef = m.COE_MATRIX.H_COEF;
     const double four_pi = 4.0 * PI_SINGLE;
 
+    // Connectivity and lengths of the elements.
+    Array1<std::int32_t, BOUNDARY_NODES> NODE1_EL;
+    Array1<std::int32_t, BOUNDARY_NODES> NODE2_EL;
+    BoundaryArray LEN_EL;
     for (int e = 1; e <= n; ++e) {
         NODE1_EL[e] = e;
         NODE2_EL[e] = e == n ? 1 : e + 1;
@@ -43,6 +48,8 @@ void MATRIX(Model& m) {
         LEN_EL[e] = std::sqrt(dx * dx + dz * dz);
     }
 
+    const int threads = n >= PARALLEL_MIN_NODES ? m.aquifer_solver.threads : 1;
+#pragma omp parallel for schedule(static) num_threads(threads) if (threads > 1)
     for (int i = 1; i <= n; ++i) {
         for (int j = 1; j <= n; ++j) {
             h_coef(i, j) = 0.0;

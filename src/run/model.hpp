@@ -14,6 +14,7 @@
 #include <iostream>
 #include <memory>
 
+#include "aquifer/aquifer_solver.hpp"
 #include "aquifer/gauss_legendre15.hpp"
 #include "common/fixed_array.hpp"
 #include "common/units.hpp"
@@ -240,6 +241,9 @@ struct Model {
     blocks::GAUSS GAUSS;
 
     Units units;
+    // Threads, reuse of boundary systems and the solver's work space
+    // (defaults when the model is made without run options).
+    AquiferSolver aquifer_solver;
 };
 
 // A zeroed model on the heap.

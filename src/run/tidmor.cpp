@@ -89,9 +89,18 @@ void time_step(Model& m) {
 }
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options) {
-    (void)options;  // settings of the aquifer step and progress display: see RunOptions
+    AquiferSolveCounts counts;
+    return TIDMOR(console, errors, options, counts);
+}
+
+int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options, AquiferSolveCounts& counts) {
     auto model = make_model();
     Model& m = *model;
+    m.aquifer_solver.configure(options);
+    const auto count_solves = [&m, &counts] {
+        const AquiferSolver& s = m.aquifer_solver;
+        counts = {s.hits, s.misses, s.plain, s.cache.entries(), s.cache.bytes(), s.cache.peak_bytes()};
+    };
     m.units.console = &console;
     ResultFiles results;
     try {
@@ -117,10 +126,12 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         unit5.close();
         results.disconnect(m.units);
     } catch (const RunFailure& failure) {
+        count_solves();
         console.flush();
         errors << "tidmor: " << failure.what() << '\n';
         return failure.status();
     }
+    count_solves();
     write_console(console, "SIMULATION HAS BEEN FINISHED!");
     write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
     console.flush();
