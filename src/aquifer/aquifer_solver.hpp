@@ -4,9 +4,11 @@
 // to one Model, so two models in one process share nothing. None of it
 // changes a result: every path gives the same bits.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "aquifer/boundary_system_cache.hpp"
+#include "aquifer/worker_team.hpp"
 #include "common/fixed_array.hpp"
 #include "run/run_options.hpp"
 
@@ -20,6 +22,9 @@ struct AquiferSolver {
     void configure(const RunOptions& options);
 
     int threads = 1;    // worker threads, at least 1
+
+    // The team of `threads` threads, started at first use.
+    WorkerTeam& team();
     bool reuse = true;  // reuse cached boundary systems
     BoundarySystemCache cache;
 
@@ -34,6 +39,9 @@ struct AquiferSolver {
     std::uint64_t hits = 0;    // geometry found: right-hand side and replay only
     std::uint64_t misses = 0;  // full solve, recorded
     std::uint64_t plain = 0;   // full solve outside the cache (reuse off, or codes it does not cover)
+
+private:
+    std::unique_ptr<WorkerTeam> team_;
 };
 
 }  // namespace tidmor

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 
+#include "aquifer/worker_team.hpp"
 #include "common/run_failure.hpp"
 #include "common/units.hpp"
 
@@ -12,8 +13,8 @@ namespace tidmor {
 namespace {
 
 // Below this size one elimination step (about N^2 operations) is too short
-// to pay for the two barriers of the threads.
-constexpr int PARALLEL_MIN_EQUATIONS = 96;
+// to pay for waking the threads and waiting for them.
+constexpr int PARALLEL_MIN_EQUATIONS = 200;
 
 [[noreturn]] void singular_system(Model& m, int row, int n) {
     std::ostream& console = *m.units.console;
@@ -80,12 +81,11 @@ const Array1<std::int32_t, BOUNDARY_NODES>& eqsol_pivot_columns(const Model& m) 
 // carried out column by column so that each pass runs down one contiguous
 // column: every element still receives the same single operation with the
 // same operands as in the row-by-row order, so the results are bit-identical.
-// The columns of one step are independent of each other, so they may be
-// shared among threads: each column is still computed by the same
-// operations in the same order, whichever thread does it. The threads are
-// OpenMP's (GCC's libgomp): a fork-join loop over columns with a static
-// split is exactly this pattern, and libgomp keeps its team alive between
-// steps, which a pool of our own would have to re-implement.
+// The columns of one step are independent of each other, so in large
+// systems they are shared among the run's worker threads in contiguous
+// blocks: each column is still computed by the same operations in the same
+// order, whichever thread does it. The pivot search, the row's scaling and
+// the stop on a singular system stay on the calling thread.
 void EQSOL(Model& m, RecordedSystem* record) {
     const int n = m.EQUATIONS.N_EQ;
     if (n <= 0) return;
@@ -109,44 +109,23 @@ void EQSOL(Model& m, RecordedSystem* record) {
         }
     };
 
-    const int threads = n >= PARALLEL_MIN_EQUATIONS ? solver.threads : 1;
-    if (threads <= 1) {
-        for (int i = 1; i <= n; ++i) {
-            double v;
-            const int p = pivot_column(a, n, i, v);
-            take_pivot(i, p, v);
-            if (v == 0.0 || std::isnan(v)) singular_system(m, i, n);
-            double* factor = factors_of_step(i);
-            scale_row_and_take_factors(a, n, i, p, v, factor);
-            for (int j = 1; j <= n + 1; ++j) eliminate_column(a, n, i, p, j, factor);
-        }
-    } else {
-        // One team for the whole elimination: one thread finds the pivot and
-        // scales the row, then the team shares the columns of the step. A
-        // singular row stops every thread at the same step; the message is
-        // given outside the team.
-        int singular_row = 0;
-        int p = 0;
-        double* factor = nullptr;
-#pragma omp parallel num_threads(threads)
-        for (int i = 1; i <= n; ++i) {
-#pragma omp single
-            {
-                double v;
-                p = pivot_column(a, n, i, v);
-                take_pivot(i, p, v);
-                if (v == 0.0 || std::isnan(v)) {
-                    singular_row = i;
-                } else {
-                    factor = factors_of_step(i);
-                    scale_row_and_take_factors(a, n, i, p, v, factor);
-                }
-            }
-            if (singular_row != 0) break;
-#pragma omp for schedule(static)
-            for (int j = 1; j <= n + 1; ++j) eliminate_column(a, n, i, p, j, factor);
-        }
-        if (singular_row != 0) singular_system(m, singular_row, n);
+    const int parts = n >= PARALLEL_MIN_EQUATIONS ? solver.threads : 1;
+    for (int i = 1; i <= n; ++i) {
+        double v;
+        const int p = pivot_column(a, n, i, v);
+        take_pivot(i, p, v);
+        if (v == 0.0 || std::isnan(v)) singular_system(m, i, n);
+        double* factor = factors_of_step(i);
+        scale_row_and_take_factors(a, n, i, p, v, factor);
+        const auto columns = [&](int part) {  // a block of columns per thread
+            int first, last;
+            part_range(n + 1, part, parts, first, last);
+            for (int j = first + 1; j <= last; ++j) eliminate_column(a, n, i, p, j, factor);
+        };
+        if (parts > 1)
+            solver.team().run(parts, columns);
+        else
+            columns(0);
     }
 
     for (int i = 1; i <= n; ++i) m.EQUATIONS.X_EQ[pivot_col[i]] = m.EQUATIONS.A_EQ(i, n + 1);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "aquifer/boundary_elements.hpp"
+#include "aquifer/worker_team.hpp"
 #include "common/constants.hpp"
 
 namespace tidmor {
@@ -10,7 +11,7 @@ namespace tidmor {
 namespace {
 
 // Fewer rows than this are not worth waking the threads for.
-constexpr int PARALLEL_MIN_NODES = 16;
+constexpr int PARALLEL_MIN_NODES = 32;
 
 }  // namespace
 
@@ -24,7 +25,7 @@ constexpr int PARALLEL_MIN_NODES = 16;
 //   (1/2 pi) int_0^l (1 - s/l) ln(1/s) ds = l (1.5 - ln l) / (4 pi).
 // H needs no such care: c vanishes on the element's own line.
 // Each row is computed by its own operations from the nodes alone, so the
-// rows are shared among the model's worker threads (OpenMP, static split)
+// rows are shared among the run's worker threads, in contiguous blocks,
 // without changing a bit.
 void MATRIX(Model& m) {
     const int n = boundary_node_count(m);
@@ -48,49 +49,56 @@ void MATRIX(Model& m) {
         LEN_EL[e] = std::sqrt(dx * dx + dz * dz);
     }
 
-    const int threads = n >= PARALLEL_MIN_NODES ? m.aquifer_solver.threads : 1;
-#pragma omp parallel for schedule(static) num_threads(threads) if (threads > 1)
-    for (int i = 1; i <= n; ++i) {
-        for (int j = 1; j <= n; ++j) {
-            h_coef(i, j) = 0.0;
-            g_coef(i, j) = 0.0;
-        }
-        const double xi = x_bnd[i];
-        const double zi = z_bnd[i];
-        double s = 0.0;
-        for (int e = 1; e <= n; ++e) {
-            const int ja = NODE1_EL[e];
-            const int jb = NODE2_EL[e];
-            const double x1 = x_bnd[ja], z1 = z_bnd[ja];
-            const double x2 = x_bnd[jb], z2 = z_bnd[jb];
-            const double l = LEN_EL[e];
-            double h1 = 0.0, h2 = 0.0, g1 = 0.0, g2 = 0.0;
-            for (int k = 1; k <= GAUSS_POINTS; ++k) {
-                const double xik = xi_gauss[k];
-                const double w = w_gauss[k];
-                const double x = (x2 - x1) * (1.0 + xik) * 0.5 + x1;
-                const double z = (z2 - z1) * (1.0 + xik) * 0.5 + z1;
-                const double rx = xi - x;
-                const double rz = zi - z;
-                const double r = std::sqrt(rx * rx + rz * rz);
-                const double c = (z1 - z2) * rx + (x2 - x1) * rz;
-                const double hk = c / (r * r * 4.0 * PI_SINGLE) * w;
-                h1 = h1 + (1.0 - xik) * hk * 0.5;
-                h2 = h2 + hk * (1.0 + xik) * 0.5;
-                const double gk = std::log(1.0 / r) / four_pi * l * w;
-                g1 = g1 + (1.0 - xik) * gk * 0.5;
-                g2 = g2 + gk * (1.0 + xik) * 0.5;
+    const int parts = n >= PARALLEL_MIN_NODES ? m.aquifer_solver.threads : 1;
+    const auto rows = [&](int part) {  // a block of rows per thread
+        int first, last;
+        part_range(n, part, parts, first, last);
+        for (int i = first + 1; i <= last; ++i) {
+            for (int j = 1; j <= n; ++j) {
+                h_coef(i, j) = 0.0;
+                g_coef(i, j) = 0.0;
             }
-            s = s - h1 - h2;
-            if (i == ja) g1 = l * (1.5 - std::log(l)) / four_pi;
-            if (i == jb) g2 = l * (1.5 - std::log(l)) / four_pi;
-            h_coef(i, ja) += h1;
-            h_coef(i, jb) += h2;
-            g_coef(i, ja) += g1;
-            g_coef(i, jb) += g2;
+            const double xi = x_bnd[i];
+            const double zi = z_bnd[i];
+            double s = 0.0;
+            for (int e = 1; e <= n; ++e) {
+                const int ja = NODE1_EL[e];
+                const int jb = NODE2_EL[e];
+                const double x1 = x_bnd[ja], z1 = z_bnd[ja];
+                const double x2 = x_bnd[jb], z2 = z_bnd[jb];
+                const double l = LEN_EL[e];
+                double h1 = 0.0, h2 = 0.0, g1 = 0.0, g2 = 0.0;
+                for (int k = 1; k <= GAUSS_POINTS; ++k) {
+                    const double xik = xi_gauss[k];
+                    const double w = w_gauss[k];
+                    const double x = (x2 - x1) * (1.0 + xik) * 0.5 + x1;
+                    const double z = (z2 - z1) * (1.0 + xik) * 0.5 + z1;
+                    const double rx = xi - x;
+                    const double rz = zi - z;
+                    const double r = std::sqrt(rx * rx + rz * rz);
+                    const double c = (z1 - z2) * rx + (x2 - x1) * rz;
+                    const double hk = c / (r * r * 4.0 * PI_SINGLE) * w;
+                    h1 = h1 + (1.0 - xik) * hk * 0.5;
+                    h2 = h2 + hk * (1.0 + xik) * 0.5;
+                    const double gk = std::log(1.0 / r) / four_pi * l * w;
+                    g1 = g1 + (1.0 - xik) * gk * 0.5;
+                    g2 = g2 + gk * (1.0 + xik) * 0.5;
+                }
+                s = s - h1 - h2;
+                if (i == ja) g1 = l * (1.5 - std::log(l)) / four_pi;
+                if (i == jb) g2 = l * (1.5 - std::log(l)) / four_pi;
+                h_coef(i, ja) += h1;
+                h_coef(i, jb) += h2;
+                g_coef(i, ja) += g1;
+                g_coef(i, jb) += g2;
+            }
+            h_coef(i, i) = s;
         }
-        h_coef(i, i) = s;
-    }
+    };
+    if (parts > 1)
+        m.aquifer_solver.team().run(parts, rows);
+    else
+        rows(0);
 }
 
 }  // namespace tidmor
