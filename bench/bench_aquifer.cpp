@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "aquifer/boundary_elements.hpp"
 #include "run/tidmor.hpp"
@@ -87,7 +89,9 @@ BENCHMARK(BM_BoundarySolve)->Apply(solve_sizes)->Unit(benchmark::kMillisecond)->
 
 // A copy of the coupled example in a scratch folder, with the changes given
 // as (line start, replacement line) pairs.
-fs::path scratch_case(const std::string& label, const std::string& edit_from = "", const std::string& edit_to = "") {
+using Edits = std::vector<std::pair<std::string, std::string>>;
+
+fs::path scratch_case(const std::string& label, const Edits& edits = {}) {
     const fs::path source = fs::path(TIDMOR_SOURCE_DIR) / "examples" / "coupled_beach";
     const fs::path dir = fs::temp_directory_path() / ("tidmor_bench_" + label);
     fs::remove_all(dir);
@@ -96,7 +100,8 @@ fs::path scratch_case(const std::string& label, const std::string& edit_from = "
     std::ifstream in(source / "beach.dat");
     std::ofstream out(dir / "beach.dat");
     for (std::string line; std::getline(in, line);) {
-        if (!edit_from.empty() && line.rfind(edit_from, 0) == 0) line = edit_to;
+        for (const auto& [from, to] : edits)
+            if (line.rfind(from, 0) == 0) line = to;
         out << line << '\n';
     }
     return dir;
@@ -138,25 +143,29 @@ BENCHMARK(BM_CoupledExample)->Args({0, 1})->Args({1, 1})->Args({1, 2})->Iteratio
 // The same with the profile held fixed.
 void BM_CoupledFixedProfile(benchmark::State& state) {
     run_case(state,
-             scratch_case("fixed", "1  1 ", "1  0                           I_INFIL (aquifer on), I_MORPH (profile update off)"),
+             scratch_case("fixed", {{"1  1 ", "1  0      I_INFIL (aquifer on), I_MORPH (profile update off)"}}),
              options_of(state.range(0) != 0, static_cast<int>(state.range(1))));
 }
 BENCHMARK(BM_CoupledFixedProfile)->Args({0, 1})->Args({1, 1})->Args({1, 2})->Iterations(1)->Unit(benchmark::kSecond);
 
 // The same beach without the aquifer.
 void BM_BeachWithoutAquifer(benchmark::State& state) {
-    run_case(state, scratch_case("dry", "1  1 ", "0  1                           I_INFIL (aquifer off), I_MORPH"),
+    run_case(state, scratch_case("dry", {{"1  1 ", "0  1      I_INFIL (aquifer off), I_MORPH"}}),
              options_of(true, 1));
 }
 BENCHMARK(BM_BeachWithoutAquifer)->Iterations(3)->Unit(benchmark::kSecond);
 
 // Start-up: the relaxation of the water table followed by a single time
-// step. Argument: threads.
+// step, at the example's element length and at 0.14 m (216 nodes).
+// Arguments: threads, element length in cm.
 void BM_StartupRelaxation(benchmark::State& state) {
-    run_case(state, scratch_case("startup", "244.0", "0.001  50                      T_MAX (s), N_OUT (steps)"),
+    const std::string l_elem = std::to_string(static_cast<double>(state.range(1)) / 100.0);
+    run_case(state,
+             scratch_case("startup", {{"244.0", "0.001  50      T_MAX (s), N_OUT (steps)"},
+                                      {"0.0141", "0.0141  0.01  " + l_elem + "   DX_ND, H_CUT, L_ELEM (m)"}}),
              options_of(true, static_cast<int>(state.range(0))));
 }
-BENCHMARK(BM_StartupRelaxation)->Arg(1)->Arg(2)->Iterations(3)->Unit(benchmark::kSecond);
+BENCHMARK(BM_StartupRelaxation)->Args({1, 50})->Args({2, 50})->Args({1, 14})->Args({2, 14})->Iterations(3)->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace tidmor
