@@ -14,6 +14,7 @@ void AquiferSolver::configure(const RunOptions& options) {
     factor.assign(Matrix1000::LEADING_DIMENSION, 0.0);
     rhs.assign(Matrix1000::LEADING_DIMENSION, 0.0);
     hits = misses = plain = 0;
+    kernels = KernelIntegrals{};
 }
 
 WorkerTeam& AquiferSolver::team() {

@@ -35,6 +35,17 @@ struct AquiferSolver {
     BoundarySystemKey probe;     // geometry of the current step
     RecordedSystem record;       // the elimination being recorded on a miss
 
+    // The four 15-point integrals of every (node, element) pair of the last
+    // MATRIX call with reuse on, and the nodes they were taken for: a pair
+    // whose node and element ends have not moved (same bits, same count)
+    // takes them from here instead of integrating again.
+    struct KernelIntegrals {
+        int n = 0;
+        std::vector<double> x, z;              // nodes 1..n
+        std::vector<double> h1, h2, g1, g2;    // (i, e) at (e-1)*n + i-1
+        std::vector<std::uint8_t> node_moved;  // work space: node j moved since
+    } kernels;
+
     // Solves by path since the last configure.
     std::uint64_t hits = 0;    // geometry found: right-hand side and replay only
     std::uint64_t misses = 0;  // full solve, recorded

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "aquifer/boundary_elements.hpp"
 #include "aquifer/boundary_system_cache.hpp"
 #include "aquifer/dinfil_model.hpp"
 #include "aquifer/eqsol.hpp"
@@ -242,6 +243,59 @@ TEST(AquiferStepReuse, ARepeatedGeometryIsSolvedFromTheCacheToTheSameBits) {
     EXPECT_EQ(s.hits, 2u);
     EXPECT_EQ(s.cache.entries(), 2u);
     EXPECT_EQ(full->aquifer_solver.plain, 4u);
+}
+
+// A rectangle of 10 m by 1 m with n nodes, clockwise.
+void set_rectangle(Model& m, int n) {
+    for (int j = 1; j <= n; ++j) {
+        const double d = 22.0 * (j - 1) / n;
+        double x, z;
+        if (d < 1.0) { x = 0.0; z = d; }
+        else if (d < 11.0) { x = d - 1.0; z = 1.0; }
+        else if (d < 12.0) { x = 10.0; z = 12.0 - d; }
+        else { x = 22.0 - d; z = 0.0; }
+        m.NODE_PROPERTIES.X_BND[j] = x;
+        m.NODE_PROPERTIES.Z_BND[j] = z;
+    }
+    m.CONFIG_BOUND.N_BND = n;
+}
+
+TEST(KernelIntegrals, KeptIntegralsGiveTheSameMatrixAsAFreshIntegration) {
+    RunOptions reuse, plain;
+    plain.reuse = false;
+    reuse.threads = 2;
+    Solver kept(1), fresh(1);
+    kept.model->aquifer_solver.configure(reuse);
+    fresh.model->aquifer_solver.configure(plain);
+    const auto both = [&](auto change) {
+        change(*kept.model);
+        change(*fresh.model);
+        MATRIX(*kept.model);
+        MATRIX(*fresh.model);
+    };
+    const auto expect_same = [&](const char* stage) {
+        const int n = kept.model->CONFIG_BOUND.N_BND;
+        for (int j = 1; j <= n; ++j)
+            for (int i = 1; i <= n; ++i) {
+                ASSERT_TRUE(same_bits(kept.model->COE_MATRIX.H_COEF(i, j), fresh.model->COE_MATRIX.H_COEF(i, j)))
+                    << stage << " H(" << i << ", " << j << ")";
+                ASSERT_TRUE(same_bits(kept.model->COE_MATRIX.G_COEF(i, j), fresh.model->COE_MATRIX.G_COEF(i, j)))
+                    << stage << " G(" << i << ", " << j << ")";
+            }
+    };
+    both([](Model& m) { set_rectangle(m, 44); });
+    expect_same("first");
+    both([](Model& m) {
+        m.NODE_PROPERTIES.Z_BND[8] = m.NODE_PROPERTIES.Z_BND[8] + 0.01;
+        m.NODE_PROPERTIES.X_BND[30] = std::nextafter(m.NODE_PROPERTIES.X_BND[30], 100.0);
+    });
+    expect_same("two nodes moved");
+    both([](Model&) {});
+    expect_same("unchanged");
+    both([](Model& m) { set_rectangle(m, 40); });
+    expect_same("other count");
+    both([](Model& m) { m.NODE_PROPERTIES.Z_BND[40] = -0.0; });  // was +0.0: another bit pattern
+    expect_same("signed zero");
 }
 
 }  // namespace
