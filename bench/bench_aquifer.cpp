@@ -157,15 +157,19 @@ BENCHMARK(BM_BeachWithoutAquifer)->Iterations(3)->Unit(benchmark::kSecond);
 
 // Start-up: the relaxation of the water table followed by a single time
 // step, at the example's element length and at 0.14 m (216 nodes).
-// Arguments: threads, element length in cm.
+// Arguments: threads, element length in cm, reuse (which keeps the kernel
+// integrals of the nodes a sweep leaves in place).
 void BM_StartupRelaxation(benchmark::State& state) {
     const std::string l_elem = std::to_string(static_cast<double>(state.range(1)) / 100.0);
     run_case(state,
              scratch_case("startup", {{"244.0", "0.001  50      T_MAX (s), N_OUT (steps)"},
                                       {"0.0141", "0.0141  0.01  " + l_elem + "   DX_ND, H_CUT, L_ELEM (m)"}}),
-             options_of(true, static_cast<int>(state.range(0))));
+             options_of(state.range(2) != 0, static_cast<int>(state.range(0))));
 }
-BENCHMARK(BM_StartupRelaxation)->Args({1, 50})->Args({2, 50})->Args({1, 14})->Args({2, 14})->Iterations(3)->Unit(benchmark::kSecond);
+BENCHMARK(BM_StartupRelaxation)
+    ->ArgsProduct({{1, 2}, {50, 14}, {0, 1}})
+    ->Iterations(3)
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace tidmor

@@ -14,7 +14,7 @@ namespace {
 
 // Below this size one elimination step (about N^2 operations) is too short
 // to pay for waking the threads and waiting for them.
-constexpr int PARALLEL_MIN_EQUATIONS = 200;
+constexpr int PARALLEL_MIN_EQUATIONS = 400;
 
 [[noreturn]] void singular_system(Model& m, int row, int n) {
     std::ostream& console = *m.units.console;

@@ -84,7 +84,7 @@ TEST(ReplayedElimination, EqualsTheFullEliminationForManyRightHandSides) {
 TEST(ReplayedElimination, RecordIsTheSameWithAnyNumberOfThreads) {
     std::mt19937_64 rng(3);
     auto original = make_model();
-    const int n = 233;  // above the size at which the columns are shared out
+    const int n = 421;  // above the size at which the columns are shared out
     fill_random(original->EQUATIONS.A_EQ, n, rng);
     std::vector<RecordedSystem> records(3);
     std::vector<std::unique_ptr<Solver>> solvers;
