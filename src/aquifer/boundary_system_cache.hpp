@@ -49,7 +49,7 @@ struct RecordedSystem {
     std::vector<double> factors;
     std::vector<double> phi_well, dphi_well;
 
-    // Storage for a system of n equations (contents unspecified).
+    // Storage for a system of n equations (whatever it held is overwritten by the solve).
     void size_for(int n);
     std::size_t bytes() const;
 };
