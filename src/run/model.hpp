@@ -7,7 +7,8 @@
 //   wave grid       node j = 1 .. N_GRID  (<= 4000), x = DX*(j-1), node 1 seaward
 //   aquifer boundary node j = 1 .. N_BND  (<= 999 in a solve)
 // Everything starts at zero (the GAUSS block alone carries initial values)
-// and lives for the whole run; nothing is allocated once the run is going.
+// and lives for the whole run; once the run is going only the aquifer
+// solver's store of solved geometries (bounded, AquiferSolver) allocates.
 // A Model is large (three dense 1000 x 1000 arrays, 24 MB): create it with
 // make_model(), never on the stack.
 #include <cstdint>
