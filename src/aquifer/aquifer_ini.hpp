@@ -10,8 +10,8 @@ namespace tidmor {
 // aquifer input that the node arrays or the method cannot hold; called
 // after INPUT_DATA and before any result file is created, when I_INFIL = 1.
 // The counts are formed as AQUIFER_INI forms them (aquifer_ini_mesh.hpp);
-// a well (Q_WELL > 0) must lie inside the generated polygon, at least one
-// L_ELEM from its elements; without a seepage face, an initial shoreline
+// a well (Q_WELL > 0) must lie inside the generated polygon, at least
+// L_ELEM / 2 from its elements; without a seepage face, an initial shoreline
 // beyond the beach face must lie at least 2 L_ELEM from x = 0, as the first
 // aquifer step re-meshes the face up to it every 2 L_ELEM.
 void check_aquifer_mesh(const Model& m, const std::string& input_file);

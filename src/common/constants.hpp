@@ -82,5 +82,7 @@ inline constexpr double VERTICAL_MOTION_SLOPE = 100.0;
 // is kept only under a line from the shoreline no steeper than this.
 inline constexpr double EXTENDED_FACE_SPACING = 2.0;
 inline constexpr double WATER_TABLE_DROP_SLOPE = 10.0;
+// A well must lie at least this many element lengths inside the aquifer boundary.
+inline constexpr double WELL_CLEARANCE = 0.5;
 
 }  // namespace tidmor
