@@ -6,7 +6,7 @@ EXAMPLE ?= examples/plane_beach
 JOBS ?= 2
 CONFIGURE = cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all build run test bench clean
+.PHONY: all build run test bench clean test-cluster
 
 all: build
 
@@ -19,7 +19,7 @@ run: build
 	cd $(EXAMPLE) && $(CURDIR)/$(BUILD_DIR)/tidmor
 
 test:
-	tools/deps.sh model test
+	tools/deps.sh model test python
 	$(CONFIGURE) -DBUILD_TESTING=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
@@ -29,6 +29,11 @@ bench:
 	$(CONFIGURE) -DTIDMOR_BUILD_BENCH=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	for b in $(BUILD_DIR)/bench/bench_*; do [ ! -x "$$b" ] || "$$b" || exit 1; done
+
+# A one-node Slurm cluster on this machine runs a sweep as a job array (root).
+test-cluster: build
+	tools/deps.sh python cluster
+	tests/cluster/test_slurm.sh $(CURDIR)/$(BUILD_DIR)/tidmor
 
 clean:
 	rm -rf $(BUILD_DIR)

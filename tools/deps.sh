@@ -2,7 +2,8 @@
 # Installs the Debian packages a build or test step needs, when they are missing.
 #   tools/deps.sh GROUP ...
 # Groups: model (build the program), test (unit and whole-run tests),
-# bench (benchmarks).
+# bench (benchmarks), python (tidmor-tools and its tests), cluster (the
+# one-node Slurm test).
 # As root the missing packages are installed with apt-get; otherwise the
 # command to run is printed and the script fails.
 set -euo pipefail
@@ -12,7 +13,9 @@ packages_of() {
     model) echo "g++ cmake make pkg-config libmpfr-dev" ;;
     test)  echo "libgtest-dev" ;;
     bench) echo "libbenchmark-dev" ;;
-    *) echo "tools/deps.sh: unknown group '$1' (model, test, bench)" >&2; exit 1 ;;
+    python) echo "python3 python3-numpy python3-xarray python3-netcdf4 python3-matplotlib python3-pytest python3-yaml netcdf-bin parallel" ;;
+    cluster) echo "slurm-wlm munge" ;;
+    *) echo "tools/deps.sh: unknown group '$1' (model, test, bench, python, cluster)" >&2; exit 1 ;;
   esac
 }
 

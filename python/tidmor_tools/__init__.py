@@ -1,0 +1,19 @@
+"""Tools for TIDMOR results: readers, netCDF conversion, figures and sweeps.
+
+Every subcommand of `tidmor-tools` is a thin layer over a function of this
+package, so the same work can be done from a script or a notebook:
+
+    from tidmor_tools import read_case, convert_case, plot_case
+    case = read_case("examples/plane_beach/expected")
+"""
+from .input_data import InputData, InputDataError, read_case_input
+from .readers import TidmorFieldWarning, read_case
+from .netcdf import convert_case
+from .figures import plot_case
+from .sweep import SweepError, load_sweep, prepare_sweep, run_sweep
+from .summary import summarise_sweep
+
+__all__ = [
+    "InputData", "InputDataError", "read_case_input", "TidmorFieldWarning", "read_case", "convert_case",
+    "plot_case", "SweepError", "load_sweep", "prepare_sweep", "run_sweep", "summarise_sweep",
+]

@@ -1,0 +1,120 @@
+"""The command line: `tidmor-tools read|convert|plot|sweep|summary ...`."""
+from __future__ import annotations
+
+import argparse
+import os
+import sys
+import warnings
+
+from .input_data import InputDataError
+from .program import find_tidmor
+from .readers import ResultFileError, TidmorFieldWarning, read_case
+from .sweep import SweepError
+
+
+def _read(args):
+    case = read_case(args.case, args.results)
+    data = case["input"]
+    print(f"input data file {data.path}: DX = {data.dx!r} m, N_GRID = {data.n_grid}, "
+          f"initial shoreline node {data.initial_shoreline_node}")
+    for name in ("wave", "profile", "swash", "aquifer"):
+        print(f"\n== {name} ==")
+        print(case[name])
+    return 0
+
+
+def _convert(args):
+    from .netcdf import convert_case
+    print(convert_case(args.case, args.output, args.tidmor, command="tidmor-tools " + " ".join(sys.argv[1:])))
+    return 0
+
+
+def _plot(args):
+    from .figures import plot_case
+    for path in plot_case(args.case, args.output):
+        print(path)
+    return 0
+
+
+def _sweep(args):
+    from .sweep import run_sweep
+    tidmor = find_tidmor(args.tidmor)
+    results, job_id = run_sweep(args.plan, tidmor, backend="slurm" if args.slurm else "parallel", jobs=args.jobs,
+                                sshlogins=args.sshlogin or (), partition=args.partition, wait=args.wait,
+                                dry_run=args.dry_run)
+    if results is None:
+        return 0
+    failed = 0
+    for result in results:
+        name = os.path.basename(result.case_dir)
+        if result.status is None:
+            failed += 1
+            print(f"{name}: did not finish (killed, timed out or not run); see its folder", file=sys.stderr)
+        elif result.status != 0:
+            failed += 1
+            print(f"{name}: failed with exit status {result.status}: {result.stderr or '(no stderr)'}",
+                  file=sys.stderr)
+    print(f"{len(results) - failed} of {len(results)} cases done" + (f", {failed} failed" if failed else ""))
+    return 1 if failed else 0
+
+
+def _summary(args):
+    from .summary import summarise_sweep
+    print(summarise_sweep(args.sweep, args.output))
+    return 0
+
+
+def build_parser():
+    parser = argparse.ArgumentParser(prog="tidmor-tools", description="Read, convert, plot and sweep TIDMOR cases.")
+    commands = parser.add_subparsers(dest="command", required=True)
+
+    p = commands.add_parser("read", help="read the four result files of a case and show them as datasets")
+    p.add_argument("case", help='case folder (with "SIM.FILE"); a folder such as CASE/expected takes the '
+                                "input of its parent")
+    p.add_argument("--results", help="folder of the result files (default: the case folder)")
+    p.set_defaults(run=_read)
+
+    p = commands.add_parser("convert", help="write the results of a case as one CF netCDF file")
+    p.add_argument("case")
+    p.add_argument("-o", "--output", help="netCDF file to write (default: NAME.nc here, NAME the case folder's name)")
+    p.add_argument("--tidmor", help="tidmor executable asked for its version")
+    p.set_defaults(run=_convert)
+
+    p = commands.add_parser("plot", help="draw the figures of a case as PNG files")
+    p.add_argument("case")
+    p.add_argument("-o", "--output", help="folder for the figures (default: NAME-figures here)")
+    p.set_defaults(run=_plot)
+
+    p = commands.add_parser("sweep", help="write and run the cases of a sweep file (GNU parallel or Slurm)")
+    p.add_argument("plan", metavar="FILE", help="TOML or YAML sweep file")
+    p.add_argument("--tidmor", help="tidmor executable (default: $TIDMOR, build/tidmor, PATH)")
+    p.add_argument("-j", "--jobs", type=int, help="cases at a time on each host (default: [run] jobs of the sweep file)")
+    p.add_argument("--sshlogin", action="append",
+                   help="run on this host over ssh (GNU parallel's --sshlogin, e.g. 4/user@host); repeatable; "
+                        "the sweep folder and tidmor must be at the same path there")
+    p.add_argument("--slurm", action="store_true", help="submit a Slurm job array instead of running here")
+    p.add_argument("--partition", help="Slurm partition")
+    p.add_argument("--wait", action="store_true", help="with --slurm: wait for the array and report the cases")
+    p.add_argument("--dry-run", action="store_true", help="write the case folders and print the command only")
+    p.set_defaults(run=_sweep)
+
+    p = commands.add_parser("summary", help="one CSV table of the cases of a sweep folder")
+    p.add_argument("sweep", help="sweep folder")
+    p.add_argument("-o", "--output", help="CSV file (default: SWEEP/summary.csv)")
+    p.set_defaults(run=_summary)
+    return parser
+
+
+def main(argv=None):
+    args = build_parser().parse_args(argv)
+
+    def show(message, category, filename, lineno, file=None, line=None):
+        print(f"tidmor-tools: warning: {message}", file=sys.stderr)
+
+    warnings.showwarning = show
+    warnings.simplefilter("always", TidmorFieldWarning)
+    try:
+        return args.run(args)
+    except (SweepError, InputDataError, ResultFileError, FileNotFoundError) as error:
+        print(f"tidmor-tools: {error}", file=sys.stderr)
+        return 2

@@ -1,0 +1,168 @@
+"""Figures of a case as PNG files (matplotlib, without a display)."""
+from __future__ import annotations
+
+import os
+
+import matplotlib
+
+matplotlib.use("Agg")
+import matplotlib.pyplot as plt  # noqa: E402
+import numpy as np  # noqa: E402
+from matplotlib.collections import LineCollection  # noqa: E402
+
+from .readers import BLOCK_SNAPSHOT, PART_FACE, case_name, read_case  # noqa: E402
+
+plt.rcParams.update({"font.size": 11, "axes.grid": True, "grid.alpha": 0.3})
+
+
+def _save(fig, path):
+    fig.tight_layout()
+    fig.savefig(path, dpi=110)
+    plt.close(fig)
+
+
+def _empty(ax, text):
+    ax.text(0.5, 0.5, text, ha="center", va="center", transform=ax.transAxes)
+    ax.grid(False)
+
+
+def plot_profiles(case, path):
+    """Profile records over the initial plane beach, and the bed change of each record."""
+    prof, data = case["profile"], case["input"]
+    fig, (top, bottom) = plt.subplots(2, 1, figsize=(9, 7), sharex=True)
+    x = prof["x"].values
+    top.plot(x, prof["z_bed_initial"].values, "k--", label="initial plane beach")
+    top.axhline(data["D_SEA"], color="tab:blue", lw=0.8, label="still-water level")
+    colours = plt.cm.viridis(np.linspace(0, 1, max(prof.sizes["record"], 1)))
+    for r in range(prof.sizes["record"]):
+        label = f"t = {prof['time'].values[r]:.0f} s"
+        top.plot(x, prof["z_bed"].values[r], color=colours[r], label=label)
+        bottom.plot(x, prof["z_bed"].values[r] - prof["z_bed_initial"].values, color=colours[r], label=label)
+    if prof.sizes["record"] == 0:
+        _empty(bottom, "no profile record (fewer than ten wave periods, or profile update off)")
+    top.set_ylabel("bed elevation z (m)")
+    top.set_title("Beach profile evolution")
+    top.legend(fontsize=9, loc="upper left")
+    bottom.axhline(0, color="k", lw=0.8)
+    bottom.set_xlabel("cross-shore distance x (m), landward")
+    bottom.set_ylabel("bed change (m), + accretion")
+    _save(fig, path)
+
+
+def plot_swash(case, path):
+    """Water surface over the bed in the snapshots of the last wave period, and the shoreline envelope."""
+    wave, data = case["wave"], case["input"]
+    fig, (top, bottom) = plt.subplots(2, 1, figsize=(9, 7))
+    x = wave["x"].values
+    bed_x = case["profile"]["x"].values
+    if case["profile"].sizes["record"]:
+        bed = case["profile"]["z_bed"].values[-1]
+    else:
+        bed = case["profile"]["z_bed_initial"].values
+    times = wave["time"].values
+    if wave.sizes["snapshot"]:
+        last = times >= np.nanmax(times) - data["T_WAVE"]
+        bed_on_x = np.interp(x, bed_x, bed) if bed_x.size else data["TAN_BETA"] * x
+        colours = plt.cm.plasma(np.linspace(0, 0.9, int(last.sum())))
+        for colour, s in zip(colours, np.flatnonzero(last)):
+            surface = bed_on_x + wave["depth"].values[s]
+            top.plot(x, surface, color=colour, lw=1)
+        n_max = int(np.nanmax(wave["n_shore"].values))
+        top.fill_between(bed_x, bed, bed.min() if bed.size else 0, color="tan", alpha=0.8, label="bed")
+        top.set_xlim(0, x[min(n_max, x.size - 1)] * 1.3 if x.size else 1)
+        top.plot([], [], color=colours[0] if len(colours) else "k", label="water surface, last wave period")
+        shore = np.array([x[n - 1] if n > 0 else np.nan for n in wave["n_shore"].values])
+        bottom.plot(times, shore, "o-", ms=2, color="tab:blue", label="shoreline position")
+        bottom.axhline(np.nanmax(shore), color="tab:red", ls="--", label="envelope: highest")
+        bottom.axhline(np.nanmin(shore), color="tab:green", ls="--", label="envelope: lowest")
+        bottom.legend(fontsize=9)
+    else:
+        _empty(top, "no wave snapshot")
+        _empty(bottom, "no wave snapshot")
+    top.set_title("Swash: water surface over the bed")
+    top.set_xlabel("cross-shore distance x (m), landward")
+    top.set_ylabel("elevation (m)")
+    top.legend(fontsize=9, loc="upper left")
+    bottom.set_xlabel("time t (s)")
+    bottom.set_ylabel("shoreline x (m)")
+    _save(fig, path)
+
+
+def plot_runup(case, path):
+    """Run-up and run-down limits of each profile record."""
+    swash = case["swash"]
+    fig, ax = plt.subplots(figsize=(8, 4.5))
+    if swash.sizes["record"]:
+        ax.plot(swash["time"].values, swash["x_up"].values, "o-", label="run-up limit")
+        ax.plot(swash["time"].values, swash["x_down"].values, "s-", label="run-down limit")
+        # The model writes the last grid node as the run-down limit when no node of the period qualifies.
+        x_end = case["profile"]["x"].values[-1] if case["profile"].sizes["node"] else np.nan
+        if np.any(np.abs(swash["x_down"].values - x_end) < 5e-7):
+            ax.axhline(x_end, color="grey", ls=":", label="last grid node (run-down limit not found)")
+        ax.legend()
+    else:
+        _empty(ax, "no swash record (fewer than ten wave periods, or profile update off)")
+    ax.set_title("Run-up and run-down per record")
+    ax.set_xlabel("time t (s)")
+    ax.set_ylabel("cross-shore position x (m)")
+    _save(fig, path)
+
+
+def plot_aquifer(case, path):
+    """The last aquifer boundary coloured by head, and the flow through the beach face along it."""
+    aq, wave = case["aquifer"], case["wave"]
+    fig, (top, bottom) = plt.subplots(2, 1, figsize=(9, 7), sharex=True)
+    filled = [b for b in range(aq.sizes["block"]) if aq["n_bnd"].values[b] > 0]
+    if filled:
+        snaps = [b for b in filled if aq["block_kind"].values[b] == BLOCK_SNAPSHOT]
+        b = snaps[-1] if snaps else filled[-1]
+        n = int(aq["n_bnd"].values[b])
+        x, z, head = (aq[v].values[b, :n] for v in ("x_bnd", "z_bnd", "head"))
+        points = np.column_stack([np.append(x, x[0]), np.append(z, z[0])]).reshape(-1, 1, 2)
+        segments = np.concatenate([points[:-1], points[1:]], axis=1)
+        lines = LineCollection(segments, cmap="viridis", linewidths=3)
+        lines.set_array(np.append(0.5 * (head[:-1] + head[1:]), 0.5 * (head[-1] + head[0])))
+        top.add_collection(lines)
+        top.autoscale()
+        fig.colorbar(lines, ax=top, label="piezometric head (m)")
+        face = aq["part"].values[b, :n] == PART_FACE
+        top.plot(x[face], z[face], "k.", ms=4, label="beach-face nodes")
+        top.legend(fontsize=9, loc="upper right")
+        top.set_title(f"Aquifer boundary at t = {aq['time'].values[b]:.2f} s, coloured by head")
+    else:
+        _empty(top, "no aquifer boundary (aquifer model off)")
+        top.set_title("Aquifer boundary")
+    top.set_ylabel("elevation z (m)")
+    if wave.sizes["snapshot"] and np.nanmax(np.abs(wave["infiltration"].values), initial=0) > 0:
+        s = wave.sizes["snapshot"] - 1
+        n = int(wave["n_shore"].values[s])
+        bottom.plot(wave["x"].values[:n], wave["infiltration"].values[s, :n] * 1e3, color="tab:blue")
+        bottom.axhline(0, color="k", lw=0.8)
+        bottom.set_title(f"Flow through the beach face at t = {wave['time'].values[s]:.2f} s")
+    else:
+        _empty(bottom, "no flow through the beach face")
+    bottom.set_xlabel("cross-shore distance x (m), landward")
+    bottom.set_ylabel("face flux (mm/s), + out of beach")
+    _save(fig, path)
+
+
+FIGURES = {
+    "profiles.png": plot_profiles,
+    "swash.png": plot_swash,
+    "runup.png": plot_runup,
+    "aquifer.png": plot_aquifer,
+}
+
+
+def plot_case(case_dir: str, output_dir: str | None = None) -> list[str]:
+    """Writes the four figures of a case (default into NAME-figures in the working folder, NAME the case's
+    name) and returns their paths."""
+    case = read_case(case_dir)
+    output_dir = output_dir or case_name(case_dir) + "-figures"
+    os.makedirs(output_dir, exist_ok=True)
+    paths = []
+    for name, draw in FIGURES.items():
+        path = os.path.join(output_dir, name)
+        draw(case, path)
+        paths.append(path)
+    return paths
