@@ -43,39 +43,92 @@ DD log1p_series(DD r) {
     return dd::mul(r, q);
 }
 
-// The fast path of log: relative error below 2^-85 (derived at the two
-// branches below); the rounding test is given twice that, 2^-84.
+// The double-double step of log: relative error below 2^-85 (derived at
+// log below); the rounding test is given twice that, 2^-84.
 constexpr double LOG_ERROR = 0x1p-84;
+
+// log(1 + r) - r for |r| <= 2^-7 in double arithmetic:
+// r^2 (-1/2 + r P), P = 1/3 - r/4 + ... + r^6/9 (the series to r^9), P
+// by Estrin's scheme, (A + r^2 B) + r^4 (C + r^2 D), for a short chain of
+// dependent operations. Relative error below 4 u (the rounded square, the
+// rounded sum with -1/2, the last product; P's few-u error enters scaled
+// by |r| <= 2^-7), truncation below |r|^10 / 10 < 2^-59 r^2.
+double log1p_minus_r(double r) {
+    const double r2 = r * r;
+    const double r4 = r2 * r2;
+    const double a = 1.0 / 3.0 - r * (1.0 / 4.0);
+    const double b = 1.0 / 5.0 - r * (1.0 / 6.0);
+    const double c = 1.0 / 7.0 - r * (1.0 / 8.0);
+    const double p = (a + r2 * b) + r4 * (c + r2 * (1.0 / 9.0));
+    return r2 * (-0.5 + r * p);
+}
+
+// The first, double-only step of log; false when it cannot decide.
+//   Near 1 (|x - 1| < 2^-7): log x = r + q, r = x - 1 exact, q from
+//   log1p_minus_r, |q| <= r^2/2 (1 + 2^-6); absolute error below
+//   4 u r^2/2 + 2^-59 r^2 < 2^-51.9 r^2: the rounding test is given 2^-51 r^2.
+//   Elsewhere: log x = e ln 2 - ln c + log(1 + r), with c = C/256 of at most
+//   9 bits (LOG_STEP_TABLE), so that r = m c - 1 is exact in double: m is
+//   split into m_hi (44 bits: m_hi c exact, and m_hi c - 1 exact by
+//   Sterbenz's lemma) and m_lo (9 bits: m_lo c exact), and their sum r is
+//   a multiple of 2^-60 below 2^-7, a double. e LN2_1 + MINUS_LOG_HI is
+//   exact (both on the grid of 2^-42, below 2^10), its exact two_sum with r
+//   is the high part; the low part gathers the rounding error of that sum,
+//   q = log(1 + r) - r, MINUS_LOG_LO and e LN2_2. Absolute error: q's
+//   4 u 2^-15 < 2^-66.4 and truncation 2^-73.3; two roundings of sums below
+//   2^-15, 2^-68 each; e LN2_2, LN2_3 and the table's rest below 2^-86.
+//   In all below 2^-65.6; the rounding test is given 2^-64 (it decides
+//   all but about 2 * 2^-64 / ulp(log x) of the arguments: 2^-11 where
+//   |log x| >= 1).
+bool log_first_step(double x, int e, std::uint64_t bits, double& y) {
+    if (x > 1.0 - 0x1p-7 && x < 1.0 + 0x1p-7) {
+        const double r = x - 1.0;
+        return round_if_decided(dd::fast_two_sum(r, log1p_minus_r(r)), 0x1p-51 * r * r, y);
+    }
+    const std::uint64_t m_bits = (bits & 0x000FFFFFFFFFFFFFull) | 0x3FF0000000000000ull;
+    const double m = std::bit_cast<double>(m_bits);
+    const double m_hi = std::bit_cast<double>(m_bits & ~std::uint64_t{0x1FF});
+    const double m_lo = m - m_hi;
+    const t::LogStepEntry& entry = t::LOG_STEP_TABLE[(bits >> 45) & 127];
+    const double r = (m_hi * entry.c9 - 1.0) + m_lo * entry.c9;
+    const double ed = e;
+    const DD high = dd::two_sum(ed * t::LN2_1 + entry.minus_log_hi, r);
+    const double low = high.lo + (log1p_minus_r(r) + (entry.minus_log_lo + ed * t::LN2_2));
+    return round_if_decided(dd::fast_two_sum(high.hi, low), 0x1p-64, y);
+}
 
 }  // namespace
 
 // log x, correctly rounded for every double x, round to nearest.
-// Method: x = 2^e m, 1 <= m < 2; near x = 1 (|x - 1| < 2^-7) log(1 + r) of
-// r = x - 1 (exact by Sterbenz's lemma); elsewhere
+// Method: x = 2^e m, 1 <= m < 2. A first step in double arithmetic
+// (log_first_step) decides most arguments; the rest go to a double-double
+// step: near x = 1 (|x - 1| < 2^-7) log(1 + r) of r = x - 1 (exact by
+// Sterbenz's lemma); elsewhere
 //   log x = e ln 2 - ln c_i + log(1 + r),  r = m c_i - 1 exact as a
 // double-double (Dekker's product, |r| <= 2^-8), c_i ~ 1/m from a 128-entry
 // table of the 7 leading fraction bits, ln c_i from MPFR to 106 bits.
-// Error of the fast path, relative: near 1, the series' bound 2^-85.9;
-// elsewhere |log x| >= 2^-7 and the absolute errors are the series'
-// 2^-85.9 * 2^-8, the table's 2^-106 * 0.7, and three double-double sums of
-// terms below 0.7 |e| + 1.4, together below 2^-86.9 |log x| — in all below
-// 2^-85. Zero, negatives, infinity and NaN are answered here; the accurate
-// path takes over only when the rounding test fails (about 2^-30 of the
-// arguments).
+// Error of the double-double step, relative: near 1, the series' bound
+// 2^-85.9; elsewhere |log x| >= 2^-7 and the absolute errors are the
+// series' 2^-85.9 * 2^-8, the table's 2^-106 * 0.7, and three
+// double-double sums of terms below 0.7 |e| + 1.4, together below
+// 2^-86.9 |log x| — in all below 2^-85. Zero, negatives, infinity and NaN
+// are answered at once; the accurate path takes over only when both
+// rounding tests fail (about 2^-30 of the arguments).
 bool log(double x, double& y) {
     if (!(x > 0.0) || x == INF) {
         y = x == 0.0 ? -INF : (x == INF ? INF : NOT_A_NUMBER);
         return true;
-    }
-    if (x > 1.0 - 0x1p-7 && x < 1.0 + 0x1p-7) {
-        const DD v = log1p_series(DD{x - 1.0, 0.0});
-        return round_if_decided(v, LOG_ERROR * (v.hi < 0 ? -v.hi : v.hi), y);
     }
     std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
     int e = static_cast<int>(bits >> 52) - 1023;
     if ((bits >> 52) == 0) {  // subnormal: scale into the normal range first
         bits = std::bit_cast<std::uint64_t>(x * 0x1p54);
         e = static_cast<int>(bits >> 52) - 1023 - 54;
+    }
+    if (log_first_step(x, e, bits, y)) return true;
+    if (x > 1.0 - 0x1p-7 && x < 1.0 + 0x1p-7) {
+        const DD v = log1p_series(DD{x - 1.0, 0.0});
+        return round_if_decided(v, LOG_ERROR * (v.hi < 0 ? -v.hi : v.hi), y);
     }
     const double m = std::bit_cast<double>((bits & 0x000FFFFFFFFFFFFFull) | 0x3FF0000000000000ull);
     const t::LogEntry& entry = t::LOG_TABLE[(bits >> 45) & 127];

@@ -141,6 +141,36 @@ int main() {
     }
     std::printf("};\n\n");
 
+    // log, first step: the same intervals with c = C/256 (C an integer of at
+    // most 9 bits), so that m c - 1 is exact in double arithmetic, and
+    // -ln c split into a part on the grid of 2^-42 (so e LN2_1 + part is
+    // exact) and the rounded rest.
+    std::printf(
+        "// log, first step: C9 = round(256 / (1 + (i + 1/2) / 128)) / 256, and\n"
+        "// -ln C9 = MINUS_LOG_HI + MINUS_LOG_LO with MINUS_LOG_HI a multiple of 2^-42,\n"
+        "// i = 0..127.\n"
+        "struct LogStepEntry {\n    double c9;\n    double minus_log_hi;\n    double minus_log_lo;\n};\n"
+        "inline constexpr LogStepEntry LOG_STEP_TABLE[128] = {\n");
+    for (int i = 0; i < 128; ++i) {
+        mpfr_set_si(y.v, 2 * i + 1, MPFR_RNDN);
+        mpfr_div_ui(y.v, y.v, 256, MPFR_RNDN);
+        mpfr_add_ui(y.v, y.v, 1, MPFR_RNDN);
+        mpfr_ui_div(y.v, 256, y.v, MPFR_RNDN);
+        mpfr_rint(y.v, y.v, MPFR_RNDN);
+        mpfr_div_ui(y.v, y.v, 256, MPFR_RNDN);
+        const double c = mpfr_get_d(y.v, MPFR_RNDN);
+        mpfr_log(x.v, y.v, MPFR_RNDN);
+        mpfr_neg(x.v, x.v, MPFR_RNDN);
+        Big grid;
+        mpfr_mul_2si(grid.v, x.v, 42, MPFR_RNDN);
+        mpfr_rint(grid.v, grid.v, MPFR_RNDN);
+        mpfr_mul_2si(grid.v, grid.v, -42, MPFR_RNDN);
+        const double hi = mpfr_get_d(grid.v, MPFR_RNDN);
+        mpfr_sub_d(x.v, x.v, hi, MPFR_RNDN);
+        std::printf("    {%a, %a, %a},\n", c, hi, mpfr_get_d(x.v, MPFR_RNDN));
+    }
+    std::printf("};\n\n");
+
     // atan(i/64), i = 0..64.
     std::printf("// atan(i/64), i = 0..64.\ninline constexpr dd::DD ATAN_64[65] = {\n");
     for (int i = 0; i <= 64; ++i) {
