@@ -9,6 +9,7 @@
 #include "common/constants.hpp"
 #include "common/elementary.hpp"
 #include "common/number_format.hpp"
+#include "common/progress.hpp"
 #include "common/run_failure.hpp"
 #include "common/units.hpp"
 #include "output/output.hpp"
@@ -110,6 +111,7 @@ void relax_water_table(Model& m) {
         if (!std::isfinite(movement))
             numerical_failure("aquifer initialisation: the water-table movement of sweep " + std::to_string(sweep) +
                               " is not finite");
+        if (m.units.progress) m.units.progress->relaxation_sweep(sweep, movement);
         if (move_first == 0.0) move_first = movement;
         const double move_ratio = move_first == 0.0 ? 0.0 : movement / move_first;
         write_console(*m.units.console, format_double(move_ratio));

@@ -10,6 +10,8 @@
 
 namespace tidmor {
 
+class Progress;
+
 struct OutputUnit {
     int number = 0;
     std::string file;              // name as the user knows it

@@ -1,7 +1,44 @@
-// tidmor: cross-shore beach model. Reads "SIM.FILE" in the working directory;
-// takes no arguments.
-#include <iostream>
+// tidmor: cross-shore beach model. Runs the case in the working directory,
+// or in the folder named on the command line; `tidmor --help` lists the options.
+#include <unistd.h>
 
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "common/run_failure.hpp"
+#include "run/command_line.hpp"
 #include "run/tidmor.hpp"
 
-int main() { return tidmor::TIDMOR(std::cout, std::cerr); }
+int main(int argc, char** argv) {
+    using namespace tidmor;
+    const CommandLine line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    switch (line.action) {
+    case CommandLine::Action::help:
+        std::cout << usage_text();
+        return EXIT_NORMAL;
+    case CommandLine::Action::version:
+        std::cout << version_line() << '\n';
+        return EXIT_NORMAL;
+    case CommandLine::Action::usage_error:
+        std::cerr << "tidmor: " << line.error << "\n\n" << usage_text();
+        return EXIT_INPUT_OR_FILE;
+    case CommandLine::Action::run:
+        break;
+    }
+    if (!line.case_dir.empty()) {
+        std::error_code error;
+        std::filesystem::current_path(line.case_dir, error);
+        if (error) {
+            std::cerr << "tidmor: cannot enter the case folder \"" << line.case_dir << "\": " << error.message()
+                      << "; give a folder that holds \"SIM.FILE\"\n";
+            return EXIT_INPUT_OR_FILE;
+        }
+    }
+    RunOptions options = line.options;
+    // The progress line goes where a person watches: a terminal on stderr.
+    if (::isatty(STDERR_FILENO)) options.progress = true;
+    return TIDMOR(std::cout, std::cerr, options);
+}

@@ -206,6 +206,7 @@ struct Units {
     OutputUnit outb{7, "outb.dat", nullptr};  // beach profiles
     OutputUnit outg{3, "outg.dat", nullptr};  // aquifer boundary snapshots
     OutputUnit outs{8, "outs.dat", nullptr};  // swash statistics
+    Progress* progress = nullptr;             // the progress line, when shown
 };
 
 struct Model {

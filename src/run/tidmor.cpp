@@ -1,11 +1,13 @@
 #include "run/tidmor.hpp"
 
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "aquifer/aquifer_ini.hpp"
 #include "aquifer/dinfil_model.hpp"
 #include "common/number_format.hpp"
+#include "common/progress.hpp"
 #include "common/run_failure.hpp"
 #include "input/control_file.hpp"
 #include "input/input_data.hpp"
@@ -85,15 +87,20 @@ void time_step(Model& m) {
         write_console(*m.units.console, progress_line(m));
         m.units.console->flush();
     }
+    if (m.units.progress) m.units.progress->time_step(t.TIME, period_closes(m));
     OUTPUT(m);
 }
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options) {
-    (void)options;  // settings of the aquifer step and progress display: see RunOptions
     auto model = make_model();
     Model& m = *model;
     m.units.console = &console;
     ResultFiles results;
+    // With the progress line on, console lines pass through a buffer that
+    // clears the line first; the bytes on the console stay the same.
+    std::optional<Progress> progress;
+    std::optional<ConsoleBesideProgress> console_buffer;
+    std::optional<std::ostream> console_beside;
     try {
         const std::string input_name = read_control_file(CONTROL_FILE);
         std::ifstream unit5(input_name);
@@ -103,6 +110,14 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         INPUT_DATA(m, unit5, input_name);
         if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
 
+        if (options.progress) {
+            progress.emplace(errors, m.TIME_RELATED.T_MAX, m.WAVE_CONSD.T_WAVE);
+            console.flush();
+            console_buffer.emplace(console.rdbuf(), *progress);
+            console_beside.emplace(&*console_buffer);
+            m.units.console = &*console_beside;
+            m.units.progress = &*progress;
+        }
         results.connect(m.units);
         if (m.INDEX_INFIL.I_INFIL == 1) AQUIFER_INI(m);
         OUTPUT_INI(m);
@@ -117,10 +132,12 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         unit5.close();
         results.disconnect(m.units);
     } catch (const RunFailure& failure) {
-        console.flush();
+        if (progress) progress->erase();
+        m.units.console->flush();
         errors << "tidmor: " << failure.what() << '\n';
         return failure.status();
     }
+    if (progress) progress->erase();
     write_console(console, "SIMULATION HAS BEEN FINISHED!");
     write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
     console.flush();

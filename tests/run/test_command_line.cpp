@@ -1,0 +1,84 @@
+// Reading the command line: actions, options and what is refused.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run/command_line.hpp"
+
+namespace tidmor {
+namespace {
+
+using Action = CommandLine::Action;
+
+CommandLine parse(std::vector<std::string> args) { return parse_command_line(args); }
+
+TEST(CommandLine, NoArgumentsRunsInTheWorkingDirectoryWithTheDefaults) {
+    const CommandLine line = parse({});
+    EXPECT_EQ(line.action, Action::run);
+    EXPECT_EQ(line.case_dir, "");
+    const RunOptions defaults;
+    EXPECT_EQ(line.options.progress, defaults.progress);
+    EXPECT_EQ(line.options.threads, defaults.threads);
+    EXPECT_EQ(line.options.cache_bytes, defaults.cache_bytes);
+    EXPECT_EQ(line.options.reuse, defaults.reuse);
+}
+
+TEST(CommandLine, CaseFolderByOptionOrAlone) {
+    EXPECT_EQ(parse({"-C", "cases/a"}).case_dir, "cases/a");
+    EXPECT_EQ(parse({"cases/b"}).case_dir, "cases/b");
+    const CommandLine line = parse({"--progress", "cases/c"});
+    EXPECT_EQ(line.action, Action::run);
+    EXPECT_EQ(line.case_dir, "cases/c");
+    EXPECT_TRUE(line.options.progress);
+}
+
+TEST(CommandLine, RunOptionsAreReadWithOrWithoutEqualsSign) {
+    const CommandLine line = parse({"--threads", "3", "--cache-mb=64", "--no-reuse"});
+    ASSERT_EQ(line.action, Action::run) << line.error;
+    EXPECT_EQ(line.options.threads, 3);
+    EXPECT_EQ(line.options.cache_bytes, std::size_t{64} << 20);
+    EXPECT_FALSE(line.options.reuse);
+    EXPECT_EQ(parse({"--threads=0"}).options.threads, 0);
+    EXPECT_EQ(parse({"--cache-mb", "0"}).options.cache_bytes, 0u);
+}
+
+TEST(CommandLine, HelpWinsOverVersionAndOtherOptions) {
+    EXPECT_EQ(parse({"--help"}).action, Action::help);
+    EXPECT_EQ(parse({"-h"}).action, Action::help);
+    EXPECT_EQ(parse({"--version"}).action, Action::version);
+    EXPECT_EQ(parse({"--version", "--help"}).action, Action::help);
+    EXPECT_EQ(parse({"--help", "--version"}).action, Action::help);
+}
+
+TEST(CommandLine, MalformedArgumentsAreUsageErrorsThatSayWhy) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--bogus"},           {"-x"},           {"-"},
+        {"-C"},                {"-C", ""},       {""},
+        {"a", "b"},            {"-C", "a", "b"}, {"--threads"},
+        {"--threads", "-1"},   {"--threads", "two"}, {"--threads", "4097"},
+        {"--threads", "1.5"},  {"--threads", " 2"}, {"--threads", "+2"},
+        {"--cache-mb", "1e3"}, {"--cache-mb", "99999999999999999999999"},
+        {"--progress=yes"},    {"--help=1"},
+    };
+    for (const auto& args : bad) {
+        const CommandLine line = parse(args);
+        std::string shown;
+        for (const auto& a : args) shown += "[" + a + "] ";
+        EXPECT_EQ(line.action, Action::usage_error) << shown;
+        EXPECT_FALSE(line.error.empty()) << shown;
+    }
+    EXPECT_NE(parse({"--threads", "two"}).error.find("\"two\""), std::string::npos);
+    EXPECT_NE(parse({"--frobnicate"}).error.find("--frobnicate"), std::string::npos);
+}
+
+TEST(CommandLine, VersionLineNamesTheProgramAndTheProjectVersion) {
+    const std::string line = version_line();
+    EXPECT_EQ(line.rfind("tidmor ", 0), 0u) << line;
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    EXPECT_EQ(line.find(' ', 7), std::string::npos) << "the version is one word: " << line;
+    EXPECT_GT(line.size(), 7u);
+}
+
+}  // namespace
+}  // namespace tidmor
