@@ -35,6 +35,10 @@ namespace tidmor {
 int boundary_node_count(const Model& m);
 
 // G_COEF and H_COEF, rows and columns 1..N_BND, for the current polygon.
+// With reuse on (AquiferSolver), the integrals of each node-element pair
+// are kept for the next call, which integrates again only the pairs whose
+// node or element ends moved (same count, exact bits); the rows are shared
+// among the worker threads. Either way the same bits.
 void MATRIX(Model& m);
 
 // ANG_MOVE and FS_COEF of each water-table node N_FACE+1..N_FACE+N_FREE:
@@ -59,5 +63,15 @@ void recover_boundary_values(Model& m);
 
 // Q_BND += DPHI_WELL, PHI_BND += PHI_WELL at every node 1..N_BND.
 void add_back_well(Model& m);
+
+// The solve of a time step for the current nodes: PHI_BND and Q_BND of
+// every node, with the well's share, as the one solve above gives them.
+// A geometry already solved in this run (model's AquiferSolver, reuse on)
+// skips MATRIX, TRANS and the elimination: only the right-hand side is
+// assembled and pushed through the recorded elimination, with the same
+// operations on the same values, so the results are the same bits. G_COEF,
+// H_COEF and A_EQ are then left as an earlier solve left them. Codes other
+// than 1, 2 and 4 (never met in a time step) always take the full solve.
+void solve_boundary_system(Model& m);
 
 }  // namespace tidmor

@@ -18,24 +18,13 @@
 #include "aquifer/aquifer_rec.hpp"
 #include "aquifer/boundary_elements.hpp"
 #include "aquifer/dinterpf.hpp"
-#include "aquifer/eqsol.hpp"
 
 namespace tidmor {
 
 void DINFIL_MODEL(Model& m) {
     AQUIFER_REC(m);
 
-    const int n = m.CONFIG_BOUND.N_BND;
-    auto& a_eq = m.EQUATIONS.A_EQ;
-    for (int j = 1; j <= n + 1; ++j)
-        for (int i = 1; i <= n; ++i) a_eq(i, j) = 0.0;
-
-    MATRIX(m);
-    if (m.WELL.Q_WELL > 0.0) TRANS(m);
-    assemble_boundary_system(m);
-    EQSOL(m);
-    recover_boundary_values(m);
-    add_back_well(m);
+    solve_boundary_system(m);
 
     const auto& nodes = m.NODE_PROPERTIES;
     const double x_face_end = nodes.X_BND[m.CONFIG_BOUND.N_FACE];

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 
+#include "aquifer/worker_team.hpp"
 #include "common/run_failure.hpp"
 #include "common/units.hpp"
 
@@ -11,11 +12,9 @@ namespace tidmor {
 
 namespace {
 
-Array1<std::int32_t, BOUNDARY_NODES> PIVOT_COL;
-
-// Multipliers of the current elimination step, one per row, taken before
-// any row is changed.
-double FACTOR[Matrix1000::LEADING_DIMENSION];
+// Below this size one elimination step (about N^2 operations) is too short
+// to pay for waking the threads and waiting for them.
+constexpr int PARALLEL_MIN_EQUATIONS = 400;
 
 [[noreturn]] void singular_system(Model& m, int row, int n) {
     std::ostream& console = *m.units.console;
@@ -28,60 +27,123 @@ double FACTOR[Matrix1000::LEADING_DIMENSION];
                       std::to_string(n));
 }
 
+constexpr std::size_t LD = Matrix1000::LEADING_DIMENSION;
+
+// One elimination step on one column j: row i (already divided by its
+// pivot) times the multiplier of row k is taken from every other row k.
+// The pivot column itself becomes exact zeros.
+inline void eliminate_column(double* a, int n, int i, int p, int j, const double* factor) {
+    double* column = a + static_cast<std::size_t>(j - 1) * LD;
+    const std::size_t row = static_cast<std::size_t>(i - 1);
+    const std::size_t rows = static_cast<std::size_t>(n);
+    if (j == p) {
+        for (std::size_t k = 0; k < row; ++k) column[k] = 0.0;
+        for (std::size_t k = row + 1; k < rows; ++k) column[k] = 0.0;
+        return;
+    }
+    const double pivot_row_value = column[row];
+    for (std::size_t k = 0; k < row; ++k) column[k] = column[k] - factor[k] * pivot_row_value;
+    for (std::size_t k = row + 1; k < rows; ++k) column[k] = column[k] - factor[k] * pivot_row_value;
+}
+
+// Row i's pivot: the first entry of largest magnitude along the row.
+inline int pivot_column(const double* a, int n, int i, double& v) {
+    const auto at = [a](int r, int c) { return a[static_cast<std::size_t>(c - 1) * LD + static_cast<std::size_t>(r - 1)]; };
+    int p = 1;
+    v = at(i, 1);
+    for (int j = 2; j <= n; ++j) {
+        if (std::fabs(at(i, j)) > std::fabs(v)) {
+            p = j;
+            v = at(i, j);
+        }
+    }
+    return p;
+}
+
+// Divides row i by its pivot v and takes the multipliers of this step (the
+// pivot column as it stands now, before any other row changes).
+inline void scale_row_and_take_factors(double* a, int n, int i, int p, double v, double* factor) {
+    for (int j = 1; j <= n + 1; ++j) {
+        double& e = a[static_cast<std::size_t>(j - 1) * LD + static_cast<std::size_t>(i - 1)];
+        e = e / v;
+    }
+    const double* column = a + static_cast<std::size_t>(p - 1) * LD;
+    for (int k = 0; k < n; ++k) factor[k] = column[k];
+}
+
 }  // namespace
 
-const Array1<std::int32_t, BOUNDARY_NODES>& eqsol_pivot_columns() { return PIVOT_COL; }
+const Array1<std::int32_t, BOUNDARY_NODES>& eqsol_pivot_columns(const Model& m) {
+    return m.aquifer_solver.pivot_col;
+}
 
 // The elimination of row i from every other row k, A(k,j) - f_k * A(i,j), is
 // carried out column by column so that each pass runs down one contiguous
 // column: every element still receives the same single operation with the
 // same operands as in the row-by-row order, so the results are bit-identical.
-void EQSOL(Model& m) {
+// The columns of one step are independent of each other, so in large
+// systems they are shared among the run's worker threads in contiguous
+// blocks: each column is still computed by the same operations in the same
+// order, whichever thread does it. The pivot search, the row's scaling and
+// the stop on a singular system stay on the calling thread.
+void EQSOL(Model& m, RecordedSystem* record) {
     const int n = m.EQUATIONS.N_EQ;
     if (n <= 0) return;
     if (n > MAX_EQUATIONS)
         numerical_failure("aquifer system of " + std::to_string(n) + " equations exceeds the " +
                           std::to_string(MAX_EQUATIONS) + " the solver holds");
 
-    constexpr std::size_t LD = Matrix1000::LEADING_DIMENSION;
+    AquiferSolver& solver = m.aquifer_solver;
+    auto& pivot_col = solver.pivot_col;
     double* a = m.EQUATIONS.A_EQ.v.data();
-    const auto at = [a](int i, int j) -> double& {
-        return a[static_cast<std::size_t>(j - 1) * LD + static_cast<std::size_t>(i - 1)];
+    // A recording keeps each step's multipliers where the step takes them.
+    const auto factors_of_step = [&](int i) {
+        return record ? record->factors.data() + static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(n)
+                      : solver.factor.data();
+    };
+    const auto take_pivot = [&](int i, int p, double v) {
+        pivot_col[i] = p;
+        if (record) {
+            record->pivot_col[static_cast<std::size_t>(i - 1)] = p;
+            record->pivot[static_cast<std::size_t>(i - 1)] = v;
+        }
     };
 
+    const int parts = n >= PARALLEL_MIN_EQUATIONS ? solver.threads : 1;
     for (int i = 1; i <= n; ++i) {
-        int p = 1;
-        double v = at(i, 1);
-        for (int j = 2; j <= n; ++j) {
-            if (std::fabs(at(i, j)) > std::fabs(v)) {
-                p = j;
-                v = at(i, j);
-            }
-        }
-        PIVOT_COL[i] = p;
+        double v;
+        const int p = pivot_column(a, n, i, v);
+        take_pivot(i, p, v);
         if (v == 0.0 || std::isnan(v)) singular_system(m, i, n);
-
-        for (int j = 1; j <= n + 1; ++j) at(i, j) = at(i, j) / v;
-
-        double* pivot_column = &at(1, p);
-        for (int k = 0; k < n; ++k) FACTOR[k] = pivot_column[k];
-
-        const std::size_t row = static_cast<std::size_t>(i - 1);
-        for (int j = 1; j <= n + 1; ++j) {
-            double* column = &at(1, j);
-            if (j == p) {
-                for (std::size_t k = 0; k < row; ++k) column[k] = 0.0;
-                for (std::size_t k = row + 1; k < static_cast<std::size_t>(n); ++k) column[k] = 0.0;
-                continue;
-            }
-            const double pivot_row_value = column[row];
-            for (std::size_t k = 0; k < row; ++k) column[k] = column[k] - FACTOR[k] * pivot_row_value;
-            for (std::size_t k = row + 1; k < static_cast<std::size_t>(n); ++k)
-                column[k] = column[k] - FACTOR[k] * pivot_row_value;
-        }
+        double* factor = factors_of_step(i);
+        scale_row_and_take_factors(a, n, i, p, v, factor);
+        const auto columns = [&](int part) {  // a block of columns per thread
+            int first, last;
+            part_range(n + 1, part, parts, first, last);
+            for (int j = first + 1; j <= last; ++j) eliminate_column(a, n, i, p, j, factor);
+        };
+        if (parts > 1)
+            solver.team().run(parts, columns);
+        else
+            columns(0);
     }
 
-    for (int i = 1; i <= n; ++i) m.EQUATIONS.X_EQ[PIVOT_COL[i]] = at(i, n + 1);
+    for (int i = 1; i <= n; ++i) m.EQUATIONS.X_EQ[pivot_col[i]] = m.EQUATIONS.A_EQ(i, n + 1);
+}
+
+// Column N+1 receives, at step i, first the division of its row-i entry by
+// the pivot, then b(k) - f_k * b(i) for every other row k in increasing
+// order: the same operations on the same operands as in EQSOL.
+void replay_elimination(const RecordedSystem& record, int n, double* b, BoundaryArray& x_eq) {
+    const std::size_t rows = static_cast<std::size_t>(n);
+    for (std::size_t row = 0; row < rows; ++row) {
+        b[row] = b[row] / record.pivot[row];
+        const double pivot_row_value = b[row];
+        const double* factor = record.factors.data() + row * rows;
+        for (std::size_t k = 0; k < row; ++k) b[k] = b[k] - factor[k] * pivot_row_value;
+        for (std::size_t k = row + 1; k < rows; ++k) b[k] = b[k] - factor[k] * pivot_row_value;
+    }
+    for (std::size_t row = 0; row < rows; ++row) x_eq[record.pivot_col[row]] = b[row];
 }
 
 }  // namespace tidmor

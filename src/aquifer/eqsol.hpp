@@ -16,6 +16,10 @@
 // stops the run. A zero or not-a-number pivot prints the four lines of the
 // singular system on the console and stops the run (numerical_failure);
 // A_EQ is then left partly reduced and X_EQ unchanged.
+//
+// With more than one worker thread (AquiferSolver of the model) large
+// systems share the columns of each step among the threads; every value is
+// computed by the same operations, so the results are the same bits.
 #include <cstdint>
 
 #include "common/fixed_array.hpp"
@@ -23,10 +27,19 @@
 
 namespace tidmor {
 
-void EQSOL(Model& m);
+// With a record (sized for N_EQ by RecordedSystem::size_for), the
+// elimination is recorded as it goes: the pivot column and pivot value of
+// each row and each step's multipliers.
+void EQSOL(Model& m, RecordedSystem* record = nullptr);
 
-// Pivot column chosen for each row by the last EQSOL call (rows 1..N_EQ of
-// that call). Scratch of the solver, exposed for tests.
-const Array1<std::int32_t, BOUNDARY_NODES>& eqsol_pivot_columns();
+// Pushes a new right-hand side b (0-based, N entries, overwritten) through
+// a recorded elimination of N equations and scatters the solution into
+// x_eq: the same bits as EQSOL on the recorded matrix with b in column N+1,
+// in O(N^2).
+void replay_elimination(const RecordedSystem& record, int n, double* b, BoundaryArray& x_eq);
+
+// Pivot column chosen for each row by the last EQSOL call on this model
+// (rows 1..N_EQ of that call). Scratch of the solver, exposed for tests.
+const Array1<std::int32_t, BOUNDARY_NODES>& eqsol_pivot_columns(const Model& m);
 
 }  // namespace tidmor

@@ -7,13 +7,15 @@
 //   wave grid       node j = 1 .. N_GRID  (<= 4000), x = DX*(j-1), node 1 seaward
 //   aquifer boundary node j = 1 .. N_BND  (<= 999 in a solve)
 // Everything starts at zero (the GAUSS block alone carries initial values)
-// and lives for the whole run; nothing is allocated once the run is going.
+// and lives for the whole run; once the run is going only the aquifer
+// solver's store of solved geometries (bounded, AquiferSolver) allocates.
 // A Model is large (three dense 1000 x 1000 arrays, 24 MB): create it with
 // make_model(), never on the stack.
 #include <cstdint>
 #include <iostream>
 #include <memory>
 
+#include "aquifer/aquifer_solver.hpp"
 #include "aquifer/gauss_legendre15.hpp"
 #include "common/fixed_array.hpp"
 #include "common/units.hpp"
@@ -241,6 +243,9 @@ struct Model {
     blocks::GAUSS GAUSS;
 
     Units units;
+    // Threads, reuse of boundary systems and the solver's work space
+    // (defaults when the model is made without run options).
+    AquiferSolver aquifer_solver;
 };
 
 // A zeroed model on the heap.

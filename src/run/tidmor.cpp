@@ -92,8 +92,18 @@ void time_step(Model& m) {
 }
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options) {
+    AquiferSolveCounts counts;
+    return TIDMOR(console, errors, options, counts);
+}
+
+int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options, AquiferSolveCounts& counts) {
     auto model = make_model();
     Model& m = *model;
+    m.aquifer_solver.configure(options);
+    const auto count_solves = [&m, &counts] {
+        const AquiferSolver& s = m.aquifer_solver;
+        counts = {s.hits, s.misses, s.plain, s.cache.entries(), s.cache.bytes(), s.cache.peak_bytes()};
+    };
     m.units.console = &console;
     ResultFiles results;
     // With the progress line on, console lines pass through a buffer that
@@ -132,11 +142,13 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         unit5.close();
         results.disconnect(m.units);
     } catch (const RunFailure& failure) {
+        count_solves();
         if (progress) progress->erase();
         m.units.console->flush();
         errors << "tidmor: " << failure.what() << '\n';
         return failure.status();
     }
+    count_solves();
     if (progress) progress->erase();
     write_console(console, "SIMULATION HAS BEEN FINISHED!");
     write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");

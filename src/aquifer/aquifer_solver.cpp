@@ -1,0 +1,25 @@
+#include "aquifer/aquifer_solver.hpp"
+
+#include <thread>
+
+namespace tidmor {
+
+void AquiferSolver::configure(const RunOptions& options) {
+    threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+    if (threads < 1) threads = 1;
+    if (team_ && team_->size() != threads) team_.reset();
+    reuse = options.reuse;
+    cache.clear();
+    cache.set_capacity(options.cache_bytes);
+    factor.assign(Matrix1000::LEADING_DIMENSION, 0.0);
+    rhs.assign(Matrix1000::LEADING_DIMENSION, 0.0);
+    hits = misses = plain = 0;
+    kernels = KernelIntegrals{};
+}
+
+WorkerTeam& AquiferSolver::team() {
+    if (!team_) team_ = std::make_unique<WorkerTeam>(threads);
+    return *team_;
+}
+
+}  // namespace tidmor

@@ -1,0 +1,58 @@
+#pragma once
+// How this run solves its aquifer boundary systems: the worker threads, the
+// reuse of systems already solved, and the solver's work space. It belongs
+// to one Model, so two models in one process share nothing. None of it
+// changes a result: every path gives the same bits.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "aquifer/boundary_system_cache.hpp"
+#include "aquifer/worker_team.hpp"
+#include "common/fixed_array.hpp"
+#include "run/run_options.hpp"
+
+namespace tidmor {
+
+struct AquiferSolver {
+    AquiferSolver() { configure(RunOptions{}); }
+
+    // Threads (0 = one per core), reuse and the cache bound from the run's
+    // options; drops what the cache held.
+    void configure(const RunOptions& options);
+
+    int threads = 1;    // worker threads, at least 1
+
+    // The team of `threads` threads, started at first use.
+    WorkerTeam& team();
+    bool reuse = true;  // reuse cached boundary systems
+    BoundarySystemCache cache;
+
+    // Work space of one solve.
+    Array1<std::int32_t, Matrix1000::LEADING_DIMENSION> pivot_col;  // pivot column of each row
+    std::vector<double> factor;  // multipliers of one elimination step, one per row
+    std::vector<double> rhs;     // right-hand side pushed through a recorded elimination
+    BoundarySystemKey probe;     // geometry of the current step
+    RecordedSystem record;       // the elimination being recorded on a miss
+
+    // The four 15-point integrals of every (node, element) pair of the last
+    // MATRIX call with reuse on, and the nodes they were taken for: a pair
+    // whose node and element ends have not moved (same bits, same count)
+    // takes them from here instead of integrating again.
+    struct KernelIntegrals {
+        int n = 0;
+        std::vector<double> x, z;              // nodes 1..n
+        std::vector<double> h1, h2, g1, g2;    // (i, e) at (e-1)*n + i-1
+        std::vector<std::uint8_t> node_moved;  // work space: node j moved since
+    } kernels;
+
+    // Solves by path since the last configure.
+    std::uint64_t hits = 0;    // geometry found: right-hand side and replay only
+    std::uint64_t misses = 0;  // full solve, recorded
+    std::uint64_t plain = 0;   // full solve outside the cache (reuse off, or codes it does not cover)
+
+private:
+    std::unique_ptr<WorkerTeam> team_;
+};
+
+}  // namespace tidmor

@@ -1,0 +1,125 @@
+// The boundary solve of a time step, with reuse of geometries already met.
+#include <cstddef>
+
+#include "aquifer/boundary_elements.hpp"
+#include "aquifer/eqsol.hpp"
+
+namespace tidmor {
+
+namespace {
+
+void clear_system(Model& m, int n) {
+    auto& a_eq = m.EQUATIONS.A_EQ;
+    for (int j = 1; j <= n + 1; ++j)
+        for (int i = 1; i <= n; ++i) a_eq(i, j) = 0.0;
+}
+
+void full_solve(Model& m, RecordedSystem* record) {
+    clear_system(m, m.CONFIG_BOUND.N_BND);
+    MATRIX(m);
+    if (m.WELL.Q_WELL > 0.0) TRANS(m);
+    assemble_boundary_system(m);
+    EQSOL(m, record);
+    recover_boundary_values(m);
+    add_back_well(m);
+}
+
+// The cache covers head-given (1, 4) and derivative-given (2) nodes: for
+// them the matrix is fixed by the geometry and the code-2 set.
+bool cacheable(const Model& m, int n) {
+    if (n < 1 || n > MAX_EQUATIONS) return false;
+    for (int j = 1; j <= n; ++j) {
+        const int code = m.NODE_PROPERTIES.KODE_BND[j];
+        if (code != 1 && code != 2 && code != 4) return false;
+    }
+    return true;
+}
+
+void make_key(const Model& m, int n, BoundarySystemKey& key) {
+    const auto& nodes = m.NODE_PROPERTIES;
+    const auto nn = static_cast<std::size_t>(n);
+    key.n = n;
+    key.x.assign(nodes.X_BND.v.begin(), nodes.X_BND.v.begin() + static_cast<std::ptrdiff_t>(nn));
+    key.z.assign(nodes.Z_BND.v.begin(), nodes.Z_BND.v.begin() + static_cast<std::ptrdiff_t>(nn));
+    key.code2.resize(nn);
+    for (int j = 1; j <= n; ++j) key.code2[static_cast<std::size_t>(j - 1)] = nodes.KODE_BND[j] == 2 ? 1 : 0;
+    key.well = m.WELL.Q_WELL > 0.0;
+    key.q_well = key.well ? m.WELL.Q_WELL : 0.0;
+    key.x_well = key.well ? m.WELL.X_WELL : 0.0;
+    key.z_well = key.well ? m.WELL.Z_WELL : 0.0;
+}
+
+// What a later solve of the same geometry reads: the column of G or H
+// that the right-hand side takes for each node, and the well.
+void record_geometry(const Model& m, int n, RecordedSystem& record) {
+    const auto nn = static_cast<std::size_t>(n);
+    for (int j = 1; j <= n; ++j) {
+        const Matrix1000& source = m.NODE_PROPERTIES.KODE_BND[j] == 2 ? m.COE_MATRIX.G_COEF : m.COE_MATRIX.H_COEF;
+        double* column = record.coef.data() + static_cast<std::size_t>(j - 1) * nn;
+        for (int i = 1; i <= n; ++i) column[i - 1] = source(i, j);
+        record.phi_well[static_cast<std::size_t>(j - 1)] = m.WELL.PHI_WELL[j];
+        record.dphi_well[static_cast<std::size_t>(j - 1)] = m.WELL.DPHI_WELL[j];
+    }
+}
+
+// A geometry met before: TRANS's subtraction of the well from the stored
+// well values, the right-hand side of assemble_boundary_system (for each
+// row the same sum over j in increasing order, here run column by column),
+// and the recorded elimination.
+void solve_recorded(Model& m, int n, const RecordedSystem& record) {
+    auto& nodes = m.NODE_PROPERTIES;
+    const auto nn = static_cast<std::size_t>(n);
+    if (m.WELL.Q_WELL > 0.0) {
+        for (int j = 1; j <= n; ++j) {
+            m.WELL.PHI_WELL[j] = record.phi_well[static_cast<std::size_t>(j - 1)];
+            nodes.PHI_BND[j] = nodes.PHI_BND[j] - m.WELL.PHI_WELL[j];
+            m.WELL.DPHI_WELL[j] = record.dphi_well[static_cast<std::size_t>(j - 1)];
+            nodes.Q_BND[j] = nodes.Q_BND[j] - m.WELL.DPHI_WELL[j];
+        }
+    }
+    double* b = m.aquifer_solver.rhs.data();
+    for (std::size_t i = 0; i < nn; ++i) b[i] = 0.0;
+    for (int j = 1; j <= n; ++j) {
+        const double* column = record.coef.data() + static_cast<std::size_t>(j - 1) * nn;
+        if (nodes.KODE_BND[j] == 2) {
+            const double q = nodes.Q_BND[j];
+            for (std::size_t i = 0; i < nn; ++i) b[i] = b[i] + column[i] * q;
+        } else {
+            const double phi = nodes.PHI_BND[j];
+            for (std::size_t i = 0; i < nn; ++i) b[i] = b[i] - phi * column[i];
+        }
+    }
+    m.EQUATIONS.N_EQ = n;
+    replay_elimination(record, n, b, m.EQUATIONS.X_EQ);
+    recover_boundary_values(m);
+    add_back_well(m);
+}
+
+}  // namespace
+
+void solve_boundary_system(Model& m) {
+    AquiferSolver& solver = m.aquifer_solver;
+    const int n = m.CONFIG_BOUND.N_BND;
+    if (!solver.reuse || !cacheable(m, n)) {
+        ++solver.plain;
+        full_solve(m, nullptr);
+        return;
+    }
+    make_key(m, n, solver.probe);
+    if (const RecordedSystem* record = solver.cache.find(solver.probe)) {
+        ++solver.hits;
+        solve_recorded(m, n, *record);
+        return;
+    }
+    ++solver.misses;
+    RecordedSystem& record = solver.record;
+    record.size_for(n);
+    record.key = solver.probe;
+    full_solve(m, &record);
+    record_geometry(m, n, record);
+    // A record that does not fit the bound stays here, its storage reused
+    // by the next miss.
+    if (solver.cache.insert(std::move(record))) record = RecordedSystem{};
+}
+
+}  // namespace tidmor

@@ -1,0 +1,84 @@
+// Whole runs in this process through TIDMOR with every way of solving the
+// aquifer: reuse of recorded boundary systems on and off, one to three
+// worker threads. Each must give the expected files byte for byte, the same
+// as the plain sequential solve that made them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "run/run_case.hpp"
+#include "run/tidmor.hpp"
+
+namespace tidmor {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tidmor::testing;
+
+std::vector<std::string> case_folders() {
+    std::vector<std::string> cases;
+    for (const char* root : {"examples", "tests/run/cases"}) {
+        const fs::path dir = fs::path(TIDMOR_SOURCE_DIR) / root;
+        if (!fs::exists(dir)) continue;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (fs::exists(entry.path() / "expected")) cases.push_back(entry.path().string());
+    }
+    std::sort(cases.begin(), cases.end());
+    return cases;
+}
+
+// Reuse, threads.
+using Path = std::tuple<bool, int>;
+const std::vector<Path> PATHS = {{false, 1}, {true, 1}, {true, 2}, {true, 3}};
+
+class RunPaths : public ::testing::TestWithParam<std::tuple<std::string, Path>> {};
+
+TEST_P(RunPaths, GiveTheExpectedFilesByteForByte) {
+    const fs::path case_dir = std::get<0>(GetParam());
+    RunOptions options;
+    options.reuse = std::get<0>(std::get<1>(GetParam()));
+    options.threads = std::get<1>(std::get<1>(GetParam()));
+
+    const fs::path scratch = make_scratch_dir(case_dir.filename().string());
+    for (const auto& entry : fs::directory_iterator(case_dir))
+        if (entry.is_regular_file() && entry.path().extension() != ".md")
+            fs::copy_file(entry.path(), scratch / entry.path().filename());
+    const fs::path here = fs::current_path();
+    fs::current_path(scratch);
+    std::ostringstream console, errors;
+    AquiferSolveCounts counts;
+    const int status = TIDMOR(console, errors, options, counts);
+    fs::current_path(here);
+
+    const fs::path expected = case_dir / "expected";
+    EXPECT_EQ(std::to_string(status) + "\n", read_file(expected / "status")) << errors.str();
+    EXPECT_EQ(first_difference(read_file(expected / "console.txt"), console.str()), "") << "console";
+    EXPECT_EQ(first_difference(read_file(expected / "stderr.txt"), errors.str()), "") << "stderr";
+    for (const char* name : {"outw.dat", "outb.dat", "outg.dat", "outs.dat"})
+        EXPECT_EQ(first_difference(read_file(expected / name), read_file(scratch / name)), "") << name;
+    // The path asked for is the path taken.
+    if (options.reuse)
+        EXPECT_EQ(counts.plain, 0u);
+    else
+        EXPECT_EQ(counts.hits + counts.misses, 0u);
+    fs::remove_all(scratch);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RunPaths, ::testing::Combine(::testing::ValuesIn(case_folders()), ::testing::ValuesIn(PATHS)),
+                         [](const auto& info) {
+                             std::string name = fs::path(std::get<0>(info.param)).filename().string();
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             const Path& path = std::get<1>(info.param);
+                             return name + (std::get<0>(path) ? "_reuse_" : "_plain_") +
+                                    std::to_string(std::get<1>(path)) + "_threads";
+                         });
+
+}  // namespace
+}  // namespace tidmor
