@@ -62,9 +62,8 @@ TEST(Elementary, ExactAndLimitingValues) {
     EXPECT_TRUE(std::isnan(cr_acos(std::numeric_limits<double>::quiet_NaN())));
 }
 
-// Values the C library of one CPU variant is known to round the other way
-// from the correct result are no different here: these are rounded from
-// MPFR, written out, so a fault in both paths at once still shows.
+// Results written out (rounded once from MPFR at high precision), so that
+// a fault shared by the fast path and the reference would still show.
 TEST(Elementary, HandCheckedResults) {
     EXPECT_EQ(cr_exp(1.0), 0x1.5bf0a8b145769p+1);   // e
     EXPECT_EQ(cr_log(10.0), 0x1.26bb1bbb55516p+1);  // ln 10
