@@ -17,7 +17,7 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_FLAGS = -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -DTIDMOR_CHECK_INDICES -g
 
-.PHONY: all build run test test-sanitize fuzz bench clean test-cluster
+.PHONY: all build run test test-sanitize fuzz bench clean test-cluster check-math test-no-fma check-aarch64
 
 all: build
 
@@ -62,6 +62,26 @@ bench:
 test-cluster: build
 	tools/deps.sh python cluster
 	tests/cluster/test_slurm.sh $(CURDIR)/$(BUILD_DIR)/tidmor
+
+# The correctly rounded elementary functions against MPFR, bit for bit:
+# MATH_COUNT seeded random arguments per function over the model's ranges
+# and as many over the whole double range.
+MATH_COUNT ?= 10000000
+check-math:
+	tools/deps.sh model test
+	$(CONFIGURE) -DBUILD_TESTING=ON
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target check_elementary
+	$(BUILD_DIR)/tests/check_elementary $(MATH_COUNT) $(JOBS)
+
+# The whole-run tests again with the C library's variants for CPUs without
+# FMA and AVX2: the results must not depend on them (run after make test).
+NO_FMA_TUNABLES = glibc.cpu.hwcaps=-AVX2_Usable,-FMA_Usable,-AVX2,-FMA
+test-no-fma:
+	GLIBC_TUNABLES=$(NO_FMA_TUNABLES) ctest --test-dir $(BUILD_DIR) -R 'WholeRun' --output-on-failure -j $(JOBS)
+
+# Cross-build for aarch64 and run the whole-run cases under qemu-user.
+check-aarch64:
+	tools/check_aarch64.sh
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

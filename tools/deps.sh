@@ -10,7 +10,7 @@ set -euo pipefail
 
 packages_of() {
   case "$1" in
-    model) echo "g++ cmake make" ;;
+    model) echo "g++ cmake make pkg-config libmpfr-dev" ;;
     test)  echo "libgtest-dev" ;;
     bench) echo "libbenchmark-dev" ;;
     python) echo "python3 python3-numpy python3-xarray python3-netcdf4 python3-matplotlib python3-pytest python3-yaml netcdf-bin parallel" ;;
@@ -42,5 +42,5 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "tools/deps.sh: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
-apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null ||
-  { apt-get update >/dev/null && apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null; }
+apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}" >/dev/null ||
+  { apt-get -o DPkg::Lock::Timeout=600 update >/dev/null && apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}" >/dev/null; }

@@ -4,6 +4,7 @@
 
 #include "aquifer/boundary_elements.hpp"
 #include "common/constants.hpp"
+#include "common/elementary.hpp"
 #include "common/run_failure.hpp"
 
 namespace tidmor {
@@ -30,11 +31,11 @@ void ANGLE(Model& m) {
         } else {
             const double x = x_bnd[j];
             const double z = z_bnd[j];
-            ang_move[j] = std::acos(std::fabs(z) / std::sqrt(x * x + z * z));
+            ang_move[j] = cr_acos(std::fabs(z) / std::sqrt(x * x + z * z));
         }
-        const double ang_slope = std::atan(-(z_bnd[j + 1] - z_bnd[j - 1]) / (x_bnd[j + 1] - x_bnd[j - 1]));
+        const double ang_slope = cr_atan(-(z_bnd[j + 1] - z_bnd[j - 1]) / (x_bnd[j + 1] - x_bnd[j - 1]));
         m.FREE_SURFACE.FS_COEF[j] =
-            std::cos(ang_move[j]) * kt / m.SED_TRANS.POROSITY / std::cos(ang_move[j] + ang_slope);
+            cr_cos(ang_move[j]) * kt / m.SED_TRANS.POROSITY / cr_cos(ang_move[j] + ang_slope);
     }
 }
 

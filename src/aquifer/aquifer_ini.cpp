@@ -8,6 +8,7 @@
 #include "aquifer/boundary_elements.hpp"
 #include "aquifer/eqsol.hpp"
 #include "common/constants.hpp"
+#include "common/elementary.hpp"
 #include "common/interrupt.hpp"
 #include "common/number_format.hpp"
 #include "common/progress.hpp"
@@ -42,7 +43,7 @@ void solve_and_move(Model& m) {
     auto& nodes = m.NODE_PROPERTIES;
     for (int j = 1; j <= n; ++j) {
         if (nodes.KODE_BND[j] != 3) continue;
-        nodes.X_BND[j] = nodes.X_BND[j] - std::tan(m.FREE_SURFACE.ANG_MOVE[j]) * (nodes.Z_BND[j] - nodes.PHI_BND[j]);
+        nodes.X_BND[j] = nodes.X_BND[j] - cr_tan(m.FREE_SURFACE.ANG_MOVE[j]) * (nodes.Z_BND[j] - nodes.PHI_BND[j]);
         nodes.Z_BND[j] = nodes.PHI_BND[j];
     }
 }

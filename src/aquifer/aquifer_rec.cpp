@@ -25,6 +25,7 @@
 
 #include "aquifer/dinterpf.hpp"
 #include "common/constants.hpp"
+#include "common/elementary.hpp"
 #include "common/number_format.hpp"
 #include "common/run_failure.hpp"
 #include "common/units.hpp"
@@ -156,7 +157,7 @@ void rebuild_on_extended_face(Model& m, double x_s) {
             const double a =
                 std::sqrt(m.SED_TRANS.POROSITY / ((m.CONSTS.H_LAND + m.WAVE_CONSD.D_SEA) * (h_cap * 0.5)));
             for (int j = cb.N_FACE + 1; j <= cb.N_FACE + cb.N_FREE; ++j) {
-                nd.Z_BND[j] = nd.Z_BND[j] + d * std::exp(-(nd.X_BND[j] - x_s) * a);
+                nd.Z_BND[j] = nd.Z_BND[j] + d * cr_exp(-(nd.X_BND[j] - x_s) * a);
                 nd.PHI_BND[j] = nd.Z_BND[j];
             }
         }

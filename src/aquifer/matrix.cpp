@@ -7,6 +7,7 @@
 #include "aquifer/boundary_elements.hpp"
 #include "aquifer/worker_team.hpp"
 #include "common/constants.hpp"
+#include "common/elementary.hpp"
 
 namespace tidmor {
 
@@ -121,7 +122,7 @@ void MATRIX(Model& m) {
                         const double hk = c / (r * r * 4.0 * PI_SINGLE) * w;
                         h1 = h1 + (1.0 - xik) * hk * 0.5;
                         h2 = h2 + hk * (1.0 + xik) * 0.5;
-                        const double gk = std::log(1.0 / r) / four_pi * l * w;
+                        const double gk = cr_log(1.0 / r) / four_pi * l * w;
                         g1 = g1 + (1.0 - xik) * gk * 0.5;
                         g2 = g2 + gk * (1.0 + xik) * 0.5;
                     }
@@ -133,8 +134,8 @@ void MATRIX(Model& m) {
                     }
                 }
                 s = s - h1 - h2;
-                if (i == ja) g1 = l * (1.5 - std::log(l)) / four_pi;
-                if (i == jb) g2 = l * (1.5 - std::log(l)) / four_pi;
+                if (i == ja) g1 = l * (1.5 - cr_log(l)) / four_pi;
+                if (i == jb) g2 = l * (1.5 - cr_log(l)) / four_pi;
                 h_coef(i, ja) += h1;
                 h_coef(i, jb) += h2;
                 g_coef(i, ja) += g1;

@@ -3,6 +3,7 @@
 
 #include "aquifer/boundary_elements.hpp"
 #include "common/constants.hpp"
+#include "common/elementary.hpp"
 
 namespace tidmor {
 
@@ -34,7 +35,7 @@ void TRANS(Model& m) {
             tz = z_bnd[j - 1] - z_bnd[j + 1];
         }
         const double cw = std::fabs(tx * dz - tz * dx) / r / std::sqrt(tx * tx + tz * tz);
-        m.WELL.PHI_WELL[j] = std::log(r) * (q_well / TWO_PI_SINGLE);
+        m.WELL.PHI_WELL[j] = cr_log(r) * (q_well / TWO_PI_SINGLE);
         nodes.PHI_BND[j] = nodes.PHI_BND[j] - m.WELL.PHI_WELL[j];
         m.WELL.DPHI_WELL[j] = q_well / (r * TWO_PI_SINGLE) * cw;
         nodes.Q_BND[j] = nodes.Q_BND[j] - m.WELL.DPHI_WELL[j];

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "common/constants.hpp"
+#include "common/elementary.hpp"
 #include "common/run_failure.hpp"
 #include "morphology/morphology_failure.hpp"
 
@@ -30,7 +31,7 @@ double boundary_layer_factor(double phi) {
     if (std::fabs(phi) <= EXCHANGE_NEGLIGIBLE) {
         b = 1.0;
     } else if (phi < EXCHANGE_BLOCKING) {
-        b = phi / (std::exp(phi) - 1.0);
+        b = phi / (cr_exp(phi) - 1.0);
     } else {
         b = 0.0;
     }

@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "common/constants.hpp"
+#include "common/elementary.hpp"
 
 namespace tidmor {
 
@@ -39,7 +40,7 @@ void seaward_boundary(Model& m) {
     const double b = b1 - lambda * (u1 - c1) * (b2 - b1) + m.BEACH_PROFILE.SLOPE_ND[1] * m.TIME_RELATED.DT;
 
     const double eta_i = INCIDENT_AMPLITUDE *
-                         std::cos(TWO_PI_SINGLE * m.TIME_RELATED.TIME / m.WAVE_CONSD.T_WAVE - INCIDENT_PHASE);
+                         cr_cos(TWO_PI_SINGLE * m.TIME_RELATED.TIME / m.WAVE_CONSD.T_WAVE - INCIDENT_PHASE);
     const double eta_r = 0.5 * c_d * b - d;
 
     m.WAVE.U_ND[1] = (eta_i - eta_r) / c_d;
