@@ -162,7 +162,8 @@ double distance_to_boundary(const blocks::NODE_PROPERTIES& nodes, int n, double 
         const double length2 = ex * ex + ez * ez;
         double t = length2 > 0.0 ? (px * ex + pz * ez) / length2 : 0.0;
         t = std::fmin(1.0, std::fmax(0.0, t));
-        nearest = std::fmin(nearest, std::hypot(px - t * ex, pz - t * ez));
+        const double dx = px - t * ex, dz = pz - t * ez;
+        nearest = std::fmin(nearest, std::sqrt(dx * dx + dz * dz));
     }
     return nearest;
 }
