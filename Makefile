@@ -6,7 +6,18 @@ EXAMPLE ?= examples/plane_beach
 JOBS ?= 2
 CONFIGURE = cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all build run test bench clean test-cluster check-math test-no-fma check-aarch64
+# `make test-sanitize` runs the whole suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, with the index checks of the fixed arrays on,
+# in its own build folder (the minimal-build check, which builds its own
+# plain program, is left to `make test`); `make fuzz` runs the libFuzzer target of the input
+# reader and start-up checks for FUZZ_SECONDS from the seed corpus.
+SANITIZE_DIR ?= build-sanitize
+SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -DTIDMOR_CHECK_INDICES
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_FLAGS = -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -DTIDMOR_CHECK_INDICES -g
+
+.PHONY: all build run test test-sanitize fuzz bench clean test-cluster check-math test-no-fma check-aarch64
 
 all: build
 
@@ -23,6 +34,24 @@ test:
 	$(CONFIGURE) -DBUILD_TESTING=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+test-sanitize:
+	tools/deps.sh model test python
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp \
+	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS) -E MinimalBuild
+
+fuzz:
+	tools/deps.sh model fuzz
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTIDMOR_BUILD_FUZZ=ON \
+	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_start_up
+	mkdir -p $(FUZZ_DIR)/corpus
+	$(FUZZ_DIR)/tests/fuzz/fuzz_start_up -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -timeout=10 \
+	  -print_final_stats=1 $(FUZZ_DIR)/corpus tests/fuzz/corpus
 
 bench:
 	tools/deps.sh model bench
@@ -56,4 +85,4 @@ check-aarch64:
 	tools/check_aarch64.sh
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -3,7 +3,7 @@
 #   tools/deps.sh GROUP ...
 # Groups: model (build the program), test (unit and whole-run tests),
 # bench (benchmarks), python (tidmor-tools and its tests), cluster (the
-# one-node Slurm test).
+# one-node Slurm test), fuzz (the libFuzzer target: clang and its runtimes).
 # As root the missing packages are installed with apt-get; otherwise the
 # command to run is printed and the script fails.
 set -euo pipefail
@@ -15,7 +15,8 @@ packages_of() {
     bench) echo "libbenchmark-dev" ;;
     python) echo "python3 python3-numpy python3-xarray python3-netcdf4 python3-matplotlib python3-pytest python3-yaml netcdf-bin parallel" ;;
     cluster) echo "slurm-wlm munge" ;;
-    *) echo "tools/deps.sh: unknown group '$1' (model, test, bench, python, cluster)" >&2; exit 1 ;;
+    fuzz)  echo "clang libclang-rt-14-dev" ;;
+    *) echo "tools/deps.sh: unknown group '$1' (model, test, bench, python, cluster, fuzz)" >&2; exit 1 ;;
   esac
 }
 

@@ -52,8 +52,9 @@ def _sweep(args):
             print(f"{name}: did not finish (killed, timed out or not run); see its folder", file=sys.stderr)
         elif result.status != 0:
             failed += 1
-            print(f"{name}: failed with exit status {result.status}: {result.stderr or '(no stderr)'}",
-                  file=sys.stderr)
+            # The program's warnings come first; the line that ends the run is the last.
+            reason = result.stderr.splitlines()[-1] if result.stderr else "(no stderr)"
+            print(f"{name}: failed with exit status {result.status}: {reason}", file=sys.stderr)
     print(f"{len(results) - failed} of {len(results)} cases done" + (f", {failed} failed" if failed else ""))
     return 1 if failed else 0
 

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "aquifer/aquifer_ini_mesh.hpp"
+#include "aquifer/aquifer_state_check.hpp"
 #include "aquifer/boundary_elements.hpp"
 #include "aquifer/eqsol.hpp"
 #include "common/constants.hpp"
 #include "common/elementary.hpp"
+#include "common/interrupt.hpp"
 #include "common/number_format.hpp"
 #include "common/progress.hpp"
 #include "common/run_failure.hpp"
@@ -92,9 +94,27 @@ double water_table_movement(const Model& m) {
     return movement;
 }
 
+void stop_if_diverging(const Model& m, int sweep, double movement, double smallest) {
+    const double size = std::fmax(m.CONSTS.X_LAND, m.CONSTS.H_LAND);
+    if (!relaxation_diverges(movement, smallest, size)) return;
+    const bool beyond_size = movement > size;
+    const std::string what =
+        beyond_size ? "more than the aquifer's size of " + value_text(size) + " m"
+                    : "more than " + value_text(RELAXATION_GROWTH_LIMIT) + " times its smallest earlier movement of " +
+                          value_text(smallest) + " m";
+    std::string change = "raise K_HYD";
+    if (m.WELL.Q_WELL > 0.0) change = "reduce Q_WELL, move the well away from the boundary, or " + change;
+    numerical_failure("aquifer initialisation does not settle: in sweep " + std::to_string(sweep) +
+                      " the water table moved " + value_text(movement) + " m, " + what + "; " + change);
+}
+
 void relax_water_table(Model& m) {
     double move_first = 0.0;
+    double smallest = 0.0;
     for (int sweep = 1;; ++sweep) {
+        if (pending_interrupt() != 0)
+            stop_interrupted("during the aquifer initialisation (sweep " + std::to_string(sweep) +
+                             ", before model time 0); the result files hold every line written until then");
         if (sweep > MAX_SWEEPS)
             numerical_failure("aquifer initialisation: the water table has not come to rest after " +
                               std::to_string(MAX_SWEEPS) + " sweeps");
@@ -106,6 +126,8 @@ void relax_water_table(Model& m) {
         solve_and_move(m);
         place_exit_point(m);
         remove_close_face_node(m, sweep);
+        if (!aquifer_breakdown(m).empty())
+            check_aquifer_state(m, "aquifer initialisation, sweep " + std::to_string(sweep));
 
         const double movement = water_table_movement(m);
         if (!std::isfinite(movement))
@@ -117,6 +139,8 @@ void relax_water_table(Model& m) {
         write_console(*m.units.console, format_double(move_ratio));
         if (movement <= SWEEP_REST_MOVEMENT) return;
         if (!(move_ratio > SWEEP_CONVERGENCE)) return;
+        stop_if_diverging(m, sweep, movement, smallest);
+        if (smallest == 0.0 || movement < smallest) smallest = movement;
     }
 }
 
@@ -139,6 +163,10 @@ void store_reference_mesh(Model& m) {
 }
 
 }  // namespace
+
+bool relaxation_diverges(double movement, double smallest, double size) {
+    return movement > size || (smallest > 0.0 && movement > RELAXATION_GROWTH_LIMIT * smallest);
+}
 
 void AQUIFER_INI(Model& m) {
     AquiferMeshLayout layout;

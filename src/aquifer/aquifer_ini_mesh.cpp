@@ -152,17 +152,65 @@ bool strictly_inside(const blocks::NODE_PROPERTIES& nodes, int n, double x, doub
     return inside;
 }
 
+// Distance from a point to the nearest element of the polygon.
+double distance_to_boundary(const blocks::NODE_PROPERTIES& nodes, int n, double x, double z) {
+    double nearest = INFINITY;
+    for (int e = 1; e <= n; ++e) {
+        const int f = e == n ? 1 : e + 1;
+        const double ex = nodes.X_BND[f] - nodes.X_BND[e], ez = nodes.Z_BND[f] - nodes.Z_BND[e];
+        const double px = x - nodes.X_BND[e], pz = z - nodes.Z_BND[e];
+        const double length2 = ex * ex + ez * ez;
+        double t = length2 > 0.0 ? (px * ex + pz * ez) / length2 : 0.0;
+        t = std::fmin(1.0, std::fmax(0.0, t));
+        const double dx = px - t * ex, dz = pz - t * ez;
+        nearest = std::fmin(nearest, std::sqrt(dx * dx + dz * dz));
+    }
+    return nearest;
+}
+
 void check_aquifer_mesh(const Model& m, const std::string& input_file) {
     AquiferMeshLayout layout;
     const std::string problem = aquifer_mesh_layout(m, layout);
     if (!problem.empty()) reject_input(problem, input_file);
+    const double l = m.L_ELEMENT.L_ELEM;
     if (m.WELL.Q_WELL > 0.0) {
+        // The well's head is singular at the well: much closer to the boundary
+        // than an element is long, the quadrature cannot resolve it and the
+        // relaxation runs away. Half an element keeps the wells of sensible
+        // cases (0.5 m above the bottom with 1 m elements) and refuses those a
+        // hair's breadth from an edge. The generated mesh is the boundary the
+        // relaxation starts from.
         static blocks::NODE_PROPERTIES nodes;
         blocks::CONFIG_BOUND counts;
         generate_aquifer_mesh(m, layout, nodes, counts);
-        if (!strictly_inside(nodes, counts.N_BND, m.WELL.X_WELL, m.WELL.Z_WELL))
-            reject_input("aquifer mesh: the well at X_WELL = " + value_text(m.WELL.X_WELL) + ", Z_WELL = " +
-                             value_text(m.WELL.Z_WELL) + " does not lie strictly inside the aquifer boundary",
+        const double x = m.WELL.X_WELL, z = m.WELL.Z_WELL;
+        if (!strictly_inside(nodes, counts.N_BND, x, z))
+            reject_input("aquifer mesh: the well at X_WELL = " + value_text(x) + ", Z_WELL = " + value_text(z) +
+                             " does not lie strictly inside the aquifer boundary",
+                         input_file);
+        const double distance = distance_to_boundary(nodes, counts.N_BND, x, z);
+        const double clearance = WELL_CLEARANCE * l;
+        if (distance < clearance)
+            reject_input("aquifer mesh: the well at X_WELL = " + value_text(x) + ", Z_WELL = " + value_text(z) +
+                             " lies " + value_text(distance) + " m from the aquifer boundary; it must lie at least " +
+                             "half an element, L_ELEM / 2 = " + value_text(clearance) + " m, inside",
+                         input_file);
+    }
+    // Without a seepage face the reference beach face ends at the last
+    // submerged node, (NA - 1) L_ELEM, seaward of the still-water shoreline,
+    // and the first aquifer step already sees the initial shoreline beyond
+    // it. The face is then re-meshed every 2 L_ELEM from x = 0, which needs
+    // the shoreline at least 2 L_ELEM out.
+    const int n_shore = m.WAVE_CONSI.N_SHORE;
+    if (!layout.seepage_face && n_shore >= 1 && n_shore <= GRID_NODES) {
+        const double x_face = (layout.NA - 1) * l;
+        const double x_shore = m.CROSS_DIS.X_NODE[n_shore];
+        if (x_shore > x_face && x_shore < EXTENDED_FACE_SPACING * l)
+            reject_input("aquifer mesh: the initial shoreline at x = " + value_text(x_shore) +
+                             " m lies beyond the aquifer's beach face (x = " + value_text(x_face) +
+                             " m) but closer than 2 L_ELEM = " + value_text(EXTENDED_FACE_SPACING * l) +
+                             " m to x = 0, so the re-meshed face would have no node between; make L_ELEM at most " +
+                             value_text(x_shore / EXTENDED_FACE_SPACING) + " m",
                          input_file);
     }
 }

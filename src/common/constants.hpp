@@ -71,6 +71,9 @@ inline constexpr double SWEEP_CONVERGENCE = double(0.1f);
 // resolve. Past MAX_SWEEPS the relaxation is taken as failed.
 inline constexpr double SWEEP_REST_MOVEMENT = 1e-12;
 inline constexpr int MAX_SWEEPS = 100000;
+// A relaxation whose movement per sweep has grown to this multiple of its
+// smallest value is diverging, not settling: three orders of magnitude.
+inline constexpr double RELAXATION_GROWTH_LIMIT = 1000.0;
 // On a beach face steeper than this, water-table nodes move vertically.
 inline constexpr double VERTICAL_MOTION_SLOPE = 100.0;
 // Boundary rebuild for a shoreline beyond the reference face: face nodes
@@ -79,5 +82,7 @@ inline constexpr double VERTICAL_MOTION_SLOPE = 100.0;
 // is kept only under a line from the shoreline no steeper than this.
 inline constexpr double EXTENDED_FACE_SPACING = 2.0;
 inline constexpr double WATER_TABLE_DROP_SLOPE = 10.0;
+// A well must lie at least this many element lengths inside the aquifer boundary.
+inline constexpr double WELL_CLEARANCE = 0.5;
 
 }  // namespace tidmor

@@ -7,10 +7,25 @@
 //
 // Storage is inline and zero-initialised with the owning object; nothing is
 // allocated while a run is in progress. Indices are checked in debug builds
-// only: the callers keep them in range by the input and run-time checks.
+// and in builds with TIDMOR_CHECK_INDICES defined (the sanitized test build),
+// where an index out of range aborts with its file and line; in release
+// builds the callers keep them in range by the input and run-time checks.
 #include <array>
-#include <cassert>
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+
+#if defined(TIDMOR_CHECK_INDICES) || !defined(NDEBUG)
+#define TIDMOR_INDEX_CHECK(condition)                                                                   \
+    do {                                                                                                \
+        if (!(condition)) {                                                                             \
+            std::fprintf(stderr, "%s:%d: index out of range: %s\n", __FILE__, __LINE__, #condition);  \
+            std::abort();                                                                               \
+        }                                                                                               \
+    } while (false)
+#else
+#define TIDMOR_INDEX_CHECK(condition) ((void)0)
+#endif
 
 namespace tidmor {
 
@@ -20,11 +35,11 @@ struct Array1 {
     std::array<T, N> v{};
 
     T& operator[](int i) {
-        assert(i >= 1 && i <= N);
+        TIDMOR_INDEX_CHECK(i >= 1 && i <= N);
         return v[static_cast<std::size_t>(i - 1)];
     }
     const T& operator[](int i) const {
-        assert(i >= 1 && i <= N);
+        TIDMOR_INDEX_CHECK(i >= 1 && i <= N);
         return v[static_cast<std::size_t>(i - 1)];
     }
 };
@@ -35,11 +50,11 @@ struct Matrix1000 {
     std::array<double, static_cast<std::size_t>(LEADING_DIMENSION) * LEADING_DIMENSION> v{};
 
     double& operator()(int i, int j) {
-        assert(i >= 1 && i <= LEADING_DIMENSION && j >= 1 && j <= LEADING_DIMENSION);
+        TIDMOR_INDEX_CHECK(i >= 1 && i <= LEADING_DIMENSION && j >= 1 && j <= LEADING_DIMENSION);
         return v[static_cast<std::size_t>(j - 1) * LEADING_DIMENSION + static_cast<std::size_t>(i - 1)];
     }
     double operator()(int i, int j) const {
-        assert(i >= 1 && i <= LEADING_DIMENSION && j >= 1 && j <= LEADING_DIMENSION);
+        TIDMOR_INDEX_CHECK(i >= 1 && i <= LEADING_DIMENSION && j >= 1 && j <= LEADING_DIMENSION);
         return v[static_cast<std::size_t>(j - 1) * LEADING_DIMENSION + static_cast<std::size_t>(i - 1)];
     }
 };

@@ -12,6 +12,8 @@ enum ExitStatus : int {
     EXIT_NORMAL = 0,
     EXIT_INPUT_OR_FILE = 1,   // rejected input, missing file, failed read or write
     EXIT_NUMERICAL = 2,       // the run broke down numerically
+    EXIT_SIGINT = 130,        // interrupted by SIGINT (128 + signal number, as shells report it)
+    EXIT_SIGTERM = 143,       // interrupted by SIGTERM
 };
 
 class RunFailure : public std::runtime_error {

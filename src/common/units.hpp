@@ -3,7 +3,8 @@
 //
 // Every record goes through write_record, which checks the stream after the
 // write: a failed write (disk full, file closed under us) is fatal and names
-// the unit and the file. Tests connect units to string streams.
+// the file and the system's reason. The console is checked the same way.
+// Tests connect units to string streams.
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -22,6 +23,10 @@ struct OutputUnit {
 void write_record(OutputUnit& unit, std::string_view line);
 
 // Console lines begin with one blank, as every line of the program does.
+// A console that cannot be written (standard output on a full disk) is
+// fatal like a result file.
 void write_console(std::ostream& console, std::string_view text);
+void flush_console(std::ostream& console);
+[[noreturn]] void console_failure();
 
 }  // namespace tidmor

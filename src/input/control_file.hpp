@@ -10,7 +10,8 @@ inline constexpr std::size_t INPUT_NAME_LENGTH = 15;
 
 // Reads the input data file name from the first line of the control file:
 // its first 15 characters, trailing blanks removed. A missing file, a file
-// without a first line or an empty name is fatal.
-std::string read_control_file(const std::string& path);
+// without a first line or an empty name is fatal. When the name looks cut
+// short (a word runs across column 15), `warning` receives a line saying so.
+std::string read_control_file(const std::string& path, std::string* warning = nullptr);
 
 }  // namespace tidmor

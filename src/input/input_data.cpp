@@ -18,6 +18,13 @@ constexpr int AQUIFER_GRID_NODES = BOUNDARY_NODES;
 // 2^31: the first real whose truncation leaves the 32-bit integer range.
 constexpr double INT32_END = static_cast<double>(std::numeric_limits<std::int32_t>::max()) + 1.0;
 
+void require_finite(const char* name, const char* formula, double value, const std::string& file) {
+    if (!std::isfinite(value))
+        reject_input_data(std::string(name) + " = " + formula + " = " + value_text(value) +
+                              " is not finite: the input values are too large or too small for double precision",
+                          file, 0);
+}
+
 void require_finite_positive(const char* name, const char* formula, double value, const std::string& file) {
     if (!(value > 0) || std::isinf(value))
         reject_input_data(std::string(name) + " = " + formula + " = " + value_text(value) +
@@ -94,12 +101,23 @@ void INPUT_DATA(Model& m, std::istream& unit5, const std::string& file_name) {
         profile.SLOPE_ND_BASE[i] = c;
     }
 
+    require_finite("the slope term c", "T_WAVE * TAN_BETA * sqrt(g / H_WAVE)", c, file_name);
+
     wave.F_FRIC_ND = wave.F_FRIC * FRICTION_HALF * wave.T_WAVE * s;
+    require_finite("F_FRIC_ND", "F_FRIC * 0.5 * T_WAVE * sqrt(g / H_WAVE)", wave.F_FRIC_ND, file_name);
 
     // First step: Courant number 0.4 for the still-water wave speed at the
     // seaward end, where the water is deepest.
     m.TIME_RELATED.DT = (m.DIFFX.DX_ND * COURANT) / std::sqrt(wave.D_SEA_ND);
     require_finite_positive("DT", "(DX_ND * 0.4) / sqrt(D_SEA_ND)", m.TIME_RELATED.DT, file_name);
+
+    // Water shallower than the cut-off counts as dry: at the seaward end the
+    // still water must be deeper, or the whole grid dries in the first step.
+    const double cut_depth = m.CUT_OFF.H_CUT * wave.H_WAVE;
+    if (!(cut_depth < wave.D_SEA))
+        reject_input_data("H_CUT * H_WAVE = " + value_text(cut_depth) + " m must be less than D_SEA = " +
+                              value_text(wave.D_SEA) + " m (water shallower than the cut-off depth is dry)",
+                          file_name, 0);
 
     // The grid reaches two and a half times the distance to the initial
     // shoreline, room for the run-up over the dry beach.
@@ -124,6 +142,19 @@ void INPUT_DATA(Model& m, std::istream& unit5, const std::string& file_name) {
         profile.QS_NET[j] = 0;
         profile.QS_NET_OLD[j] = 0;
     }
+
+    require_finite("the bed at the last node Z_BED(N_GRID)", "TAN_BETA * DX * (N_GRID - 1)", profile.Z_BED[n_grid],
+                   file_name);
+
+    // Snapshots are due at the steps where N_STEP / N_OUT is whole; with
+    // 1 / N_OUT beyond double precision the quotient is infinite at every
+    // step and no snapshot would ever be written.
+    if (!std::isfinite(1.0 / m.N_CAL.N_OUT))
+        reject_input_data("N_OUT = " + value_text(m.N_CAL.N_OUT) +
+                              " steps is so small that N_STEP / N_OUT overflows: no step would be a snapshot step "
+                              "(N_OUT must be at least " + value_text(1.0 / std::numeric_limits<double>::max()) +
+                              "; 1 writes a snapshot every step)",
+                          file_name, 0);
 
     m.N_CAL.N_PERIOD = 0;
     m.SED_INT.N_RAMP = 0;

@@ -14,6 +14,14 @@ void require_positive(int group, const ListItem& item, const std::string& file, 
                           file, item.line);
 }
 
+void require_at_least_zero(int group, const ListItem& item, const std::string& file, const std::string& reason) {
+    const double value = *item.real;
+    if (!(value >= 0))
+        reject_input_data("group " + std::to_string(group) + ": " + item.name + " = " + value_text(value) +
+                              " must be 0 or greater" + reason,
+                          file, item.line);
+}
+
 }  // namespace
 
 void read_input_groups(Model& m, std::istream& unit5, const std::string& file_name) {
@@ -59,6 +67,15 @@ void read_input_groups(Model& m, std::istream& unit5, const std::string& file_na
     require_positive(7, group7[1], file_name, "");
     if (m.INDEX_INFIL.I_INFIL == 1)
         require_positive(2, group2[1], file_name, " when the aquifer model is on (I_INFIL = 1)");
+
+    // A negative friction factor or damping coefficient feeds energy into the
+    // swash, a negative efficiency reverses the transport, and the transport
+    // rate divides by the tangent of the friction angle.
+    require_at_least_zero(6, group6[0], file_name, " (bottom friction factor)");
+    require_at_least_zero(6, group6[1], file_name, " (transport efficiency)");
+    require_at_least_zero(6, group6[2], file_name, " (transport efficiency)");
+    require_positive(6, group6[3], file_name, " (tangent of the friction angle)");
+    require_at_least_zero(8, group8[0], file_name, " (numerical damping)");
 }
 
 }  // namespace tidmor

@@ -1,11 +1,14 @@
 #include "input/list_reader.hpp"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 
+#include "common/message_text.hpp"
 #include "common/run_failure.hpp"
+#include "input/bounded_line.hpp"
 
 namespace tidmor {
 
@@ -66,12 +69,12 @@ std::int64_t digits_value(const std::string& s, std::size_t start) {
     return value;
 }
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string quoted(const std::string& s) { return quote_text(s); }
 
 }  // namespace
 
 void reject_input_data(const std::string& what, const std::string& file, int line) {
-    std::string where = "unit " + std::to_string(INPUT_DATA_UNIT) + ", file \"" + file + "\"";
+    std::string where = "input data file " + quote_text(file);
     if (line > 0) where += ", line " + std::to_string(line);
     throw RunFailure(EXIT_INPUT_OR_FILE, "rejected input: " + what + " (" + where + ")");
 }
@@ -79,15 +82,24 @@ void reject_input_data(const std::string& what, const std::string& file, int lin
 ListReader::ListReader(std::istream& unit5, const std::string& file_name) : in_(unit5), file_(file_name) {}
 
 bool ListReader::load_line() {
-    if (!std::getline(in_, line_)) {
-        if (in_.bad())
-            throw RunFailure(EXIT_INPUT_OR_FILE, "read failed on unit " + std::to_string(INPUT_DATA_UNIT) +
-                                                     " (file \"" + file_ + "\") after line " +
-                                                     std::to_string(line_no_));
+    switch (read_bounded_line(in_, line_)) {
+    case LineRead::line:
+        break;
+    case LineRead::end:
         have_line_ = false;
         return false;
+    case LineRead::too_long:
+        reject_input_data("line " + std::to_string(line_no_ + 1) + " runs on past " +
+                              std::to_string(MAX_LINE_LENGTH) +
+                              " characters without a line end (is this the right file?)",
+                          file_, line_no_ + 1);
+    case LineRead::failed:
+        throw RunFailure(EXIT_INPUT_OR_FILE, "read failed on the input data file " + quote_text(file_) +
+                                                 " after line " + std::to_string(line_no_) +
+                                                 system_reason(errno));
     }
     ++line_no_;
+    if (line_no_ == 1) skip_byte_order_mark(line_);
     pos_ = 0;
     have_line_ = true;
     return true;

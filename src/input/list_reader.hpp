@@ -12,7 +12,7 @@
 //   /            ends the group; the remaining items keep what they hold
 // Whatever follows the group's last value on its line is ignored, so a
 // line may carry a remark after its values. Every failure is fatal and
-// names the group, the item, the text, the unit, the file and the line.
+// names the group, the item, the text, the file and the line.
 #include <cstdint>
 #include <istream>
 #include <span>
@@ -21,9 +21,6 @@
 #include "common/number_format.hpp"
 
 namespace tidmor {
-
-// Input data is always read from unit 5.
-inline constexpr int INPUT_DATA_UNIT = 5;
 
 // One item of a group: where its value goes (exactly one of real and
 // integer is set), and, once read, the line that supplied it (a value, an
@@ -35,7 +32,7 @@ struct ListItem {
     int line = 0;
 };
 
-// Rejected input data: "rejected input: <what> (unit 5, file "<file>", line <line>)";
+// Rejected input data: "rejected input: <what> (input data file "<file>", line <line>)";
 // the line is left out when it is 0.
 [[noreturn]] void reject_input_data(const std::string& what, const std::string& file, int line);
 

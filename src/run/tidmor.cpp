@@ -1,19 +1,25 @@
 #include "run/tidmor.hpp"
 
+#include <cerrno>
 #include <fstream>
 #include <optional>
 #include <string>
 
 #include "aquifer/aquifer_ini.hpp"
 #include "aquifer/dinfil_model.hpp"
+#include "aquifer/aquifer_state_check.hpp"
+#include "common/interrupt.hpp"
+#include "common/message_text.hpp"
 #include "common/number_format.hpp"
 #include "common/progress.hpp"
 #include "common/run_failure.hpp"
 #include "input/control_file.hpp"
 #include "input/input_data.hpp"
+#include "input/input_warnings.hpp"
 #include "morphology/beach.hpp"
 #include "morphology/sediment_transport.hpp"
 #include "output/output.hpp"
+#include "output/result_files.hpp"
 #include "wave/wave_model.hpp"
 
 namespace tidmor {
@@ -22,41 +28,10 @@ namespace {
 
 bool period_closes(const Model& m) { return m.SED_TRANS.T_CYCLE >= m.WAVE_CONSD.T_WAVE; }
 
-// The result files, created (truncated) only once the input has been read
-// and accepted, so that a rejected run leaves earlier results untouched.
-struct ResultFiles {
-    std::ofstream outw, outb, outg, outs;
+const char* const RESULTS_KEPT = "the result files hold every line written until then";
 
-    void connect(Units& units) {
-        open(outw, units.outw);
-        open(outb, units.outb);
-        open(outg, units.outg);
-        open(outs, units.outs);
-    }
-
-    void disconnect(Units& units) {
-        close(outw, units.outw);
-        close(outb, units.outb);
-        close(outg, units.outg);
-        close(outs, units.outs);
-    }
-
-private:
-    static void open(std::ofstream& file, OutputUnit& unit) {
-        file.open(unit.file, std::ios::out | std::ios::trunc);
-        if (!file)
-            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot create unit " + std::to_string(unit.number) + " (\"" +
-                                                     unit.file + "\")");
-        unit.stream = &file;
-    }
-    static void close(std::ofstream& file, OutputUnit& unit) {
-        file.close();
-        unit.stream = nullptr;
-        if (file.fail())
-            throw RunFailure(EXIT_INPUT_OR_FILE, "write failed on unit " + std::to_string(unit.number) + " (\"" +
-                                                     unit.file + "\") when closing it");
-    }
-};
+// A warning is one line on stderr; the run goes on, its results unchanged.
+void warn(std::ostream& errors, const std::string& text) { errors << "tidmor: warning: " << text << '\n'; }
 
 }  // namespace
 
@@ -79,13 +54,17 @@ void time_step(Model& m) {
     m.SED_TRANS.T_CYCLE = m.SED_TRANS.T_CYCLE + t.DT_S;
     m.N_CAL.N_STEP = m.N_CAL.N_STEP + 1;
 
-    if (m.INDEX_INFIL.I_INFIL == 1) DINFIL_MODEL(m);
+    if (m.INDEX_INFIL.I_INFIL == 1) {
+        DINFIL_MODEL(m);
+        if (!aquifer_breakdown(m).empty())
+            check_aquifer_state(m, "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + value_text(t.TIME) + " s");
+    }
     WAVE_MODEL(m);
     SEDIMENT_TRANSPORT(m);
     if (m.INDEX_INFIL.I_MORPH == 1 && period_closes(m)) BEACH(m);
     if (period_closes(m)) {
         write_console(*m.units.console, progress_line(m));
-        m.units.console->flush();
+        flush_console(*m.units.console);
     }
     if (m.units.progress) m.units.progress->time_step(t.TIME, period_closes(m));
     OUTPUT(m);
@@ -97,6 +76,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
 }
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options, AquiferSolveCounts& counts) {
+    const InterruptHandlers interrupt_handlers;
     auto model = make_model();
     Model& m = *model;
     m.aquifer_solver.configure(options);
@@ -112,13 +92,17 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
     std::optional<ConsoleBesideProgress> console_buffer;
     std::optional<std::ostream> console_beside;
     try {
-        const std::string input_name = read_control_file(CONTROL_FILE);
+        std::string name_warning;
+        const std::string input_name = read_control_file(CONTROL_FILE, &name_warning);
+        if (!name_warning.empty()) warn(errors, name_warning);
+        errno = 0;
         std::ifstream unit5(input_name);
         if (!unit5)
-            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot open unit 5, the input data file \"" + input_name +
-                                                     "\" named in \"" + CONTROL_FILE + "\"");
+            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot open the input data file " + quote_text(input_name) +
+                                                     " named in \"" + CONTROL_FILE + "\"" + system_reason(errno));
         INPUT_DATA(m, unit5, input_name);
         if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
+        for (const std::string& warning : input_warnings(m)) warn(errors, warning);
 
         if (options.progress) {
             progress.emplace(errors, m.TIME_RELATED.T_MAX, m.WAVE_CONSD.T_WAVE);
@@ -128,7 +112,9 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
             m.units.console = &*console_beside;
             m.units.progress = &*progress;
         }
-        results.connect(m.units);
+        // A signal during start-up ends the run before the earlier results are replaced.
+        if (pending_interrupt() != 0) stop_interrupted("during start-up; no result file has been changed");
+        results.connect(m.units, {{"control file", CONTROL_FILE}, {"input data file", input_name}});
         if (m.INDEX_INFIL.I_INFIL == 1) AQUIFER_INI(m);
         OUTPUT_INI(m);
         m.TIME_RELATED.TIME = 0;
@@ -136,11 +122,19 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         m.N_CAL.N_STEP = 0;
 
         do {
+            if (pending_interrupt() != 0)
+                stop_interrupted("at model time " + value_text(m.TIME_RELATED.TIME) + " s (after step " +
+                                 value_text(m.N_CAL.N_STEP) + "); " + RESULTS_KEPT);
             time_step(m);
         } while (m.TIME_RELATED.TIME < m.TIME_RELATED.T_MAX);
 
         unit5.close();
         results.disconnect(m.units);
+        count_solves();
+        if (progress) progress->erase();
+        write_console(console, "SIMULATION HAS BEEN FINISHED!");
+        write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
+        flush_console(console);
     } catch (const RunFailure& failure) {
         count_solves();
         if (progress) progress->erase();
@@ -148,11 +142,6 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         errors << "tidmor: " << failure.what() << '\n';
         return failure.status();
     }
-    count_solves();
-    if (progress) progress->erase();
-    write_console(console, "SIMULATION HAS BEEN FINISHED!");
-    write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
-    console.flush();
     return EXIT_NORMAL;
 }
 

@@ -136,15 +136,39 @@ TEST_F(MeshTest, CheckAcceptsTheLimitsOfAValidMesh) {
     EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
 }
 
+TEST_F(MeshTest, CheckRejectsAWellWithinHalfAnElementOfTheBoundary) {
+    beach(0.5, 0.1, 1.0, 1.5, 100.0);
+    m.WELL.Q_WELL = 2.0;
+    // 0.75 m below the water table and above the bottom: 1.5 elements inside.
+    m.WELL.X_WELL = 50.0;
+    m.WELL.Z_WELL = 0.75;
+    EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
+    m.WELL.Z_WELL = 0.25;  // exactly half an element above the bottom
+    EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
+    // 0.2 m above the bottom; 1 nm inside the landward side; 1.2 mm below
+    // the exit point (15, 1.5), nearest to the face of slope 0.1 below it.
+    const double close[][3] = {
+        {50.0, 0.2, 0.2}, {100.0 - 1e-9, 0.75, 1e-9}, {15.0, 1.5 - 0.0012, 0.0012 / std::sqrt(1.01)}};
+    for (const auto& w : close) {
+        m.WELL.X_WELL = w[0];
+        m.WELL.Z_WELL = w[1];
+        try {
+            check_aquifer_mesh(m, "beach.dat");
+            ADD_FAILURE() << "well at " << w[0] << ", " << w[1] << " accepted";
+        } catch (const RunFailure& failure) {
+            EXPECT_EQ(failure.status(), EXIT_INPUT_OR_FILE);
+            const std::string text = failure.what();
+            EXPECT_NE(text.find("must lie at least half an element, L_ELEM / 2 = 0.25 m, inside"), std::string::npos)
+                << text;
+            generate();
+            EXPECT_NEAR(distance_to_boundary(m.NODE_PROPERTIES, m.CONFIG_BOUND.N_BND, w[0], w[1]), w[2], 1e-9);
+        }
+    }
+}
+
 TEST_F(MeshTest, CheckRejectsAWellOutsideTheAquifer) {
     beach(1.0, 0.1, 1.0, 1.5, 100.0);
     m.WELL.Q_WELL = 2.0;
-    const double inside[][2] = {{50.0, 0.5}, {99.0, 1.4}};
-    for (const auto& w : inside) {
-        m.WELL.X_WELL = w[0];
-        m.WELL.Z_WELL = w[1];
-        EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat")) << w[0] << ", " << w[1];
-    }
     const double outside[][2] = {{50.0, 1.6}, {50.0, 0.0}, {98.0, 0.0}, {120.0, 0.5}, {5.0, 0.9}};
     for (const auto& w : outside) {
         m.WELL.X_WELL = w[0];

@@ -63,7 +63,7 @@ inline std::string rejection(const std::string& text) {
 
 // The place of a diagnostic as it ends the message.
 inline std::string at_line(int line) {
-    return "(unit 5, file \"" + INPUT_FILE + "\", line " + std::to_string(line) + ")";
+    return "(input data file \"" + INPUT_FILE + "\", line " + std::to_string(line) + ")";
 }
 
 }  // namespace tidmor::testing

@@ -63,18 +63,18 @@ TEST_F(ControlFile, CrlfLineEnd) {
 TEST_F(ControlFile, MissingFile) {
     const std::string path = (dir_ / "SIM.FILE").string();
     EXPECT_EQ(failure(path),
-              "unit 2, control file \"" + path + "\": cannot be opened (it must exist in the working directory)");
+              "control file \"" + path + "\": cannot be opened (it must exist in the working directory): No such file or directory");
 }
 
 TEST_F(ControlFile, NoFirstLine) {
     const std::string path = write("");
-    EXPECT_EQ(failure(path), "unit 2, control file \"" + path + "\": has no first line naming the input data file");
+    EXPECT_EQ(failure(path), "control file \"" + path + "\": has no first line naming the input data file");
 }
 
 TEST_F(ControlFile, EmptyName) {
     for (const char* content : {"\n", "               beach.dat\n", "   \r\n", "\t \nbeach.dat\n"}) {
         const std::string path = write(content);
-        EXPECT_EQ(failure(path), "unit 2, control file \"" + path +
+        EXPECT_EQ(failure(path), "control file \"" + path +
                                      "\": the first 15 characters of line 1 name no input data file")
             << content;
     }

@@ -177,7 +177,7 @@ TEST(InputRejection, ConductivityWithTheAquiferOn) {
 TEST(InputRejection, TooFewWetNodes) {
     EXPECT_EQ(rejection(unit_scaled(5.5 * UNIT_DX, 0)),
               "rejected input: initial wet region NS = trunc((D_SEA / TAN_BETA) / DX) = 5 nodes, fewer than the 6 "
-              "the wave scheme needs (unit 5, file \"beach.dat\")");
+              "the wave scheme needs (input data file \"beach.dat\")");
     EXPECT_NE(rejection(unit_scaled(0.5 * UNIT_DX, 0)).find("NS = trunc((D_SEA / TAN_BETA) / DX) = 0 nodes"),
               std::string::npos);
 }
@@ -185,16 +185,16 @@ TEST(InputRejection, TooFewWetNodes) {
 TEST(InputRejection, GridBeyondTheArrays) {
     EXPECT_EQ(rejection(unit_scaled(1601.5 * UNIT_DX, 0)),
               "rejected input: N_GRID = 2 * NS + NS / 2 = 4002 (NS = 1601) exceeds the 4000 nodes of the grid arrays "
-              "(unit 5, file \"beach.dat\")");
+              "(input data file \"beach.dat\")");
     EXPECT_EQ(rejection(unit_scaled(401.5 * UNIT_DX, 1)),
               "rejected input: N_GRID = 2 * NS + NS / 2 = 1002 (NS = 401) exceeds the 1000 grid nodes the aquifer "
-              "model holds (I_INFIL = 1) (unit 5, file \"beach.dat\")");
+              "model holds (I_INFIL = 1) (input data file \"beach.dat\")");
 }
 
 TEST(InputRejection, QuotientsBeyondTheIntegerRange) {
     EXPECT_EQ(rejection(unit_scaled(1e12, 0)),
               "rejected input: initial shoreline node (D_SEA / TAN_BETA) / DX = 31927542157864.594 is beyond the "
-              "32-bit integer range (unit 5, file \"beach.dat\")");
+              "32-bit integer range (input data file \"beach.dat\")");
     EXPECT_NE(rejection(with_group(2, "1e-300 0.001 1e300 1.2 30.0")).find("DX = inf is beyond"), std::string::npos);
     // 2^31 nodes exactly is already out of range.
     EXPECT_NE(rejection(unit_scaled(2147483648.0 * UNIT_DX, 0)).find("beyond the 32-bit integer range"),
@@ -207,7 +207,7 @@ TEST(InputRejection, GridSpacingOutOfRange) {
     lines[6] = "1e-300 0.01 0.5";
     EXPECT_EQ(rejection(testing::text_of(lines)),
               "rejected input: DX = sqrt(H_WAVE * g) * (T_WAVE * DX_ND) = 0 must be finite and greater than 0 "
-              "(unit 5, file \"beach.dat\")");
+              "(input data file \"beach.dat\")");
     lines[0] = "1e300 1e300";
     lines[6] = "1e300 0.01 0.5";
     EXPECT_NE(rejection(testing::text_of(lines)).find("DX = sqrt(H_WAVE * g) * (T_WAVE * DX_ND) = inf must"),

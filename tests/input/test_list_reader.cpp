@@ -229,7 +229,7 @@ TEST(InputErrors, MissingGroupAndEarlyEnd) {
     for (int k = 0; k < 7; ++k) seven += lines[static_cast<std::size_t>(k)] + "\n";
     EXPECT_EQ(rejection(seven + "\n"), "rejected input: group 8 (DAMP1) is missing: end of file " + at_line(8));
     EXPECT_EQ(rejection(""),
-              "rejected input: group 1 (H_WAVE, T_WAVE) is missing: end of file (unit 5, file \"beach.dat\")");
+              "rejected input: group 1 (H_WAVE, T_WAVE) is missing: end of file (input data file \"beach.dat\")");
     EXPECT_EQ(rejection("0.5 8.0\n0.1 0.001 1.0\n"),
               "rejected input: group 2 (H_LAND): end of file before this value " + at_line(2));
 }

@@ -1,0 +1,15 @@
+#pragma once
+// Input that is legal but probably not what was meant. Each finding is one
+// line for stderr; the run goes on unchanged.
+#include <string>
+#include <vector>
+
+#include "run/model.hpp"
+
+namespace tidmor {
+
+// After INPUT_DATA: a negative Q_WELL with the aquifer on (no well is pumped),
+// and, with the profile update on, a T_MAX too short for any profile record.
+std::vector<std::string> input_warnings(const Model& m);
+
+}  // namespace tidmor

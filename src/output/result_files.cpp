@@ -1,0 +1,103 @@
+#include "output/result_files.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+
+#include "common/message_text.hpp"
+#include "common/run_failure.hpp"
+
+namespace tidmor {
+
+namespace {
+
+// Descriptors of the four files while they are being checked, closed on
+// every way out; a file created here is removed again unless the files are
+// kept, so a refused start leaves the folder as it found it.
+struct OpenedFiles {
+    std::array<int, 4> fd{-1, -1, -1, -1};
+    std::array<const char*, 4> created{};
+    bool keep = false;
+    ~OpenedFiles() {
+        for (std::size_t k = 0; k < fd.size(); ++k) {
+            if (fd[k] >= 0) ::close(fd[k]);
+            if (!keep && created[k] != nullptr) ::unlink(created[k]);
+        }
+    }
+};
+
+// Opens for writing without truncating, creating the file when missing.
+int open_keeping_content(const std::string& path, bool& created) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    created = fd >= 0;
+    if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    return fd;
+}
+
+[[noreturn]] void cannot_create(const OutputUnit& unit, int error_number, bool none_changed) {
+    throw RunFailure(EXIT_INPUT_OR_FILE, "cannot create the result file " + quote_text(unit.file) +
+                                             system_reason(error_number) +
+                                             (none_changed ? " (no earlier result file has been changed)" : ""));
+}
+
+}  // namespace
+
+void ResultFiles::connect(Units& units, const std::vector<InputFile>& inputs) {
+    const std::array<OutputUnit*, 4> unit{&units.outw, &units.outb, &units.outg, &units.outs};
+    const std::array<std::ofstream*, 4> stream{&outw_, &outb_, &outg_, &outs_};
+
+    OpenedFiles opened;
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        bool created = false;
+        opened.fd[k] = open_keeping_content(unit[k]->file, created);
+        if (opened.fd[k] < 0) cannot_create(*unit[k], errno, true);
+        if (created) opened.created[k] = unit[k]->file.c_str();
+    }
+
+    for (const InputFile& input : inputs) {
+        struct stat read_from {};
+        if (::stat(input.path.c_str(), &read_from) != 0) continue;
+        for (std::size_t k = 0; k < unit.size(); ++k) {
+            struct stat result {};
+            if (::fstat(opened.fd[k], &result) == 0 && result.st_dev == read_from.st_dev &&
+                result.st_ino == read_from.st_ino)
+                throw RunFailure(EXIT_INPUT_OR_FILE,
+                                 "the " + input.role + " " + quote_text(input.path) + " is the result file " +
+                                     quote_text(unit[k]->file) +
+                                     ", which the run would overwrite: keep the input under another name");
+        }
+    }
+
+    // Devices and pipes (a result sent to /dev/null) have nothing to empty.
+    opened.keep = true;
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        struct stat result {};
+        if (::fstat(opened.fd[k], &result) == 0 && S_ISREG(result.st_mode) && ::ftruncate(opened.fd[k], 0) != 0)
+            cannot_create(*unit[k], errno, false);
+    }
+
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        errno = 0;
+        stream[k]->open(unit[k]->file, std::ios::out | std::ios::trunc);
+        if (!*stream[k]) cannot_create(*unit[k], errno, false);
+        unit[k]->stream = stream[k];
+    }
+}
+
+void ResultFiles::disconnect(Units& units) {
+    const std::array<OutputUnit*, 4> unit{&units.outw, &units.outb, &units.outg, &units.outs};
+    const std::array<std::ofstream*, 4> stream{&outw_, &outb_, &outg_, &outs_};
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        errno = 0;
+        stream[k]->close();
+        unit[k]->stream = nullptr;
+        if (stream[k]->fail())
+            throw RunFailure(EXIT_INPUT_OR_FILE, "write failed on the result file " + quote_text(unit[k]->file) +
+                                                     " when closing it" + system_reason(errno));
+    }
+}
+
+}  // namespace tidmor

@@ -1,0 +1,33 @@
+#pragma once
+// Connecting and disconnecting the four result files.
+//
+// All four are opened, without truncating, before any is emptied: when one
+// cannot be created (a folder of that name, no permission), the results of
+// an earlier run are all left as they were. A result file that is the very
+// file the input was read from (by any name or link) is refused for the same
+// reason. Only then are the four emptied and connected to their units.
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "run/model.hpp"
+
+namespace tidmor {
+
+// A file the run reads, which no result file may be.
+struct InputFile {
+    std::string role;  // "control file", "input data file"
+    std::string path;
+};
+
+class ResultFiles {
+public:
+    void connect(Units& units, const std::vector<InputFile>& inputs);
+    // Closes the four files; a failure to write out what they hold is fatal.
+    void disconnect(Units& units);
+
+private:
+    std::ofstream outw_, outb_, outg_, outs_;
+};
+
+}  // namespace tidmor

@@ -1,0 +1,49 @@
+// SIGINT and SIGTERM are recorded, and end the run with 130 and 143.
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "common/interrupt.hpp"
+#include "common/run_failure.hpp"
+
+namespace tidmor {
+namespace {
+
+int status_of_stop() {
+    try {
+        stop_interrupted("at model time 1 s");
+    } catch (const RunFailure& failure) {
+        return failure.status();
+    }
+    return -1;
+}
+
+TEST(Interrupt, SignalsAreRecordedWhileTheHandlersAreInstalled) {
+    {
+        const InterruptHandlers handlers;
+        EXPECT_EQ(pending_interrupt(), 0);
+        std::raise(SIGTERM);  // recorded, not fatal
+        EXPECT_EQ(pending_interrupt(), SIGTERM);
+        EXPECT_EQ(status_of_stop(), 143);
+        std::raise(SIGINT);
+        EXPECT_EQ(pending_interrupt(), SIGINT);
+        EXPECT_EQ(status_of_stop(), 130);
+    }
+    // A new run starts with nothing recorded.
+    const InterruptHandlers next_run;
+    EXPECT_EQ(pending_interrupt(), 0);
+}
+
+TEST(Interrupt, MessageSaysWhichSignalAndWhere) {
+    request_interrupt(SIGINT);
+    try {
+        stop_interrupted("at model time 96.5 s (after step 3010)");
+        FAIL();
+    } catch (const RunFailure& failure) {
+        EXPECT_EQ(std::string(failure.what()), "run interrupted by SIGINT at model time 96.5 s (after step 3010)");
+    }
+    request_interrupt(0);
+}
+
+}  // namespace
+}  // namespace tidmor
