@@ -11,7 +11,7 @@ namespace tidmor {
 // after INPUT_DATA and before any result file is created, when I_INFIL = 1.
 // The counts are formed as AQUIFER_INI forms them (aquifer_ini_mesh.hpp);
 // a well (Q_WELL > 0) must lie inside the generated polygon, at least
-// L_ELEM / 2 from its elements; without a seepage face, an initial shoreline
+// one L_ELEM from its elements; without a seepage face, an initial shoreline
 // beyond the beach face must lie at least 2 L_ELEM from x = 0, as the first
 // aquifer step re-meshes the face up to it every 2 L_ELEM.
 void check_aquifer_mesh(const Model& m, const std::string& input_file);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 
 #include "aquifer/aquifer_ini.hpp"
 #include "common/constants.hpp"
@@ -174,13 +175,13 @@ void check_aquifer_mesh(const Model& m, const std::string& input_file) {
     if (!problem.empty()) reject_input(problem, input_file);
     const double l = m.L_ELEMENT.L_ELEM;
     if (m.WELL.Q_WELL > 0.0) {
-        // The well's head is singular at the well: much closer to the boundary
-        // than an element is long, the quadrature cannot resolve it and the
-        // relaxation runs away. Half an element keeps the wells of sensible
-        // cases (0.5 m above the bottom with 1 m elements) and refuses those a
-        // hair's breadth from an edge. The generated mesh is the boundary the
-        // relaxation starts from.
-        static blocks::NODE_PROPERTIES nodes;
+        // The well's head is singular at the well: closer to the boundary
+        // than an element is long, the quadrature along the nearest elements
+        // cannot resolve it, and a strong well then throws the water table
+        // out of the aquifer or makes the relaxation run away. The generated
+        // mesh is the boundary the relaxation starts from.
+        const auto generated = std::make_unique<blocks::NODE_PROPERTIES>();
+        blocks::NODE_PROPERTIES& nodes = *generated;
         blocks::CONFIG_BOUND counts;
         generate_aquifer_mesh(m, layout, nodes, counts);
         const double x = m.WELL.X_WELL, z = m.WELL.Z_WELL;
@@ -193,7 +194,7 @@ void check_aquifer_mesh(const Model& m, const std::string& input_file) {
         if (distance < clearance)
             reject_input("aquifer mesh: the well at X_WELL = " + value_text(x) + ", Z_WELL = " + value_text(z) +
                              " lies " + value_text(distance) + " m from the aquifer boundary; it must lie at least " +
-                             "half an element, L_ELEM / 2 = " + value_text(clearance) + " m, inside",
+                             "one element length, L_ELEM = " + value_text(clearance) + " m, inside (move the well or shorten L_ELEM)",
                          input_file);
     }
     // Without a seepage face the reference beach face ends at the last

@@ -83,6 +83,6 @@ inline constexpr double VERTICAL_MOTION_SLOPE = 100.0;
 inline constexpr double EXTENDED_FACE_SPACING = 2.0;
 inline constexpr double WATER_TABLE_DROP_SLOPE = 10.0;
 // A well must lie at least this many element lengths inside the aquifer boundary.
-inline constexpr double WELL_CLEARANCE = 0.5;
+inline constexpr double WELL_CLEARANCE = 1.0;
 
 }  // namespace tidmor

@@ -136,19 +136,19 @@ TEST_F(MeshTest, CheckAcceptsTheLimitsOfAValidMesh) {
     EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
 }
 
-TEST_F(MeshTest, CheckRejectsAWellWithinHalfAnElementOfTheBoundary) {
+TEST_F(MeshTest, CheckRejectsAWellWithinOneElementOfTheBoundary) {
     beach(0.5, 0.1, 1.0, 1.5, 100.0);
     m.WELL.Q_WELL = 2.0;
     // 0.75 m below the water table and above the bottom: 1.5 elements inside.
     m.WELL.X_WELL = 50.0;
     m.WELL.Z_WELL = 0.75;
     EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
-    m.WELL.Z_WELL = 0.25;  // exactly half an element above the bottom
+    m.WELL.Z_WELL = 0.5;  // exactly one element above the bottom
     EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
-    // 0.2 m above the bottom; 1 nm inside the landward side; 1.2 mm below
+    // 0.45 m above the bottom; 1 nm inside the landward side; 1.2 mm below
     // the exit point (15, 1.5), nearest to the face of slope 0.1 below it.
     const double close[][3] = {
-        {50.0, 0.2, 0.2}, {100.0 - 1e-9, 0.75, 1e-9}, {15.0, 1.5 - 0.0012, 0.0012 / std::sqrt(1.01)}};
+        {50.0, 0.45, 0.45}, {100.0 - 1e-9, 0.75, 1e-9}, {15.0, 1.5 - 0.0012, 0.0012 / std::sqrt(1.01)}};
     for (const auto& w : close) {
         m.WELL.X_WELL = w[0];
         m.WELL.Z_WELL = w[1];
@@ -158,7 +158,7 @@ TEST_F(MeshTest, CheckRejectsAWellWithinHalfAnElementOfTheBoundary) {
         } catch (const RunFailure& failure) {
             EXPECT_EQ(failure.status(), EXIT_INPUT_OR_FILE);
             const std::string text = failure.what();
-            EXPECT_NE(text.find("must lie at least half an element, L_ELEM / 2 = 0.25 m, inside"), std::string::npos)
+            EXPECT_NE(text.find("must lie at least one element length, L_ELEM = 0.5 m, inside"), std::string::npos)
                 << text;
             generate();
             EXPECT_NEAR(distance_to_boundary(m.NODE_PROPERTIES, m.CONFIG_BOUND.N_BND, w[0], w[1]), w[2], 1e-9);
