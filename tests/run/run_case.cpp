@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
@@ -22,6 +23,18 @@ std::string read_file(const fs::path& path) {
 void write_file(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+}
+
+std::vector<std::string> case_folders() {
+    std::vector<std::string> cases;
+    for (const char* root : {"examples", "tests/run/cases"}) {
+        const fs::path dir = fs::path(TIDMOR_SOURCE_DIR) / root;
+        if (!fs::exists(dir)) continue;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (fs::exists(entry.path() / "expected")) cases.push_back(entry.path().string());
+    }
+    std::sort(cases.begin(), cases.end());
+    return cases;
 }
 
 fs::path make_scratch_dir(const std::string& label) {

@@ -6,6 +6,7 @@
 // stderr.txt and status (exit status): what the run must produce, byte for byte.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tidmor::testing {
 
@@ -28,6 +29,10 @@ void write_file(const std::filesystem::path& path, const std::string& text);
 // Empty when equal; otherwise where the texts first differ (line, column)
 // and the two lines there.
 std::string first_difference(const std::string& expected, const std::string& actual);
+
+// Every case folder with expected results: the bundled examples and the
+// regression cases under tests/run/cases, sorted.
+std::vector<std::string> case_folders();
 
 // A scratch folder under the system's temporary folder.
 std::filesystem::path make_scratch_dir(const std::string& label);

@@ -21,18 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tidmor::testing;
 
-std::vector<std::string> case_folders() {
-    std::vector<std::string> cases;
-    for (const char* root : {"examples", "tests/run/cases"}) {
-        const fs::path dir = fs::path(TIDMOR_SOURCE_DIR) / root;
-        if (!fs::exists(dir)) continue;
-        for (const auto& entry : fs::directory_iterator(dir))
-            if (fs::exists(entry.path() / "expected")) cases.push_back(entry.path().string());
-    }
-    std::sort(cases.begin(), cases.end());
-    return cases;
-}
-
 // Reuse, threads.
 using Path = std::tuple<bool, int>;
 const std::vector<Path> PATHS = {{false, 1}, {true, 1}, {true, 2}, {true, 3}};

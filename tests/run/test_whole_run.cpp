@@ -17,18 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tidmor::testing;
 
-std::vector<std::string> case_folders() {
-    std::vector<std::string> cases;
-    for (const char* root : {"examples", "tests/run/cases"}) {
-        const fs::path dir = fs::path(TIDMOR_SOURCE_DIR) / root;
-        if (!fs::exists(dir)) continue;
-        for (const auto& entry : fs::directory_iterator(dir))
-            if (fs::exists(entry.path() / "expected")) cases.push_back(entry.path().string());
-    }
-    std::sort(cases.begin(), cases.end());
-    return cases;
-}
-
 class WholeRun : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(WholeRun, MatchesTheExpectedFilesByteForByte) {
