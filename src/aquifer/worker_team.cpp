@@ -1,5 +1,7 @@
 #include "aquifer/worker_team.hpp"
 
+#include "common/elementary_accurate.hpp"
+
 namespace tidmor {
 
 WorkerTeam::WorkerTeam(int threads) {
@@ -39,7 +41,11 @@ void WorkerTeam::work(int part) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             start_.wait(lock, [&] { return stop_ || generation_ != seen; });
-            if (stop_) return;
+            if (stop_) {
+                // The kernels this thread evaluated may have used MPFR.
+                accurate::release_thread_caches();
+                return;
+            }
             seen = generation_;
             if (part >= parts_) continue;
             job = job_;

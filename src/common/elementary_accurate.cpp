@@ -43,4 +43,6 @@ double tan(double x) { return evaluate(mpfr_tan, x); }
 double atan(double x) { return evaluate(mpfr_atan, x); }
 double acos(double x) { return evaluate(mpfr_acos, x); }
 
+void release_thread_caches() { mpfr_free_cache2(MPFR_FREE_LOCAL_CACHE); }
+
 }  // namespace tidmor::accurate

@@ -17,4 +17,9 @@ double tan(double x);
 double atan(double x);
 double acos(double x);
 
+// Frees what MPFR keeps for the calling thread (constants such as pi, at the
+// precision last asked for). A thread that may have taken the accurate path
+// calls it before it ends; otherwise that memory is lost with the thread.
+void release_thread_caches();
+
 }  // namespace tidmor::accurate
