@@ -63,14 +63,14 @@ void BM_BoundarySolve(benchmark::State& state) {
     auto model = make_model();
     Model& m = *model;
     std::ostringstream console;
-    m.units.console = &console;
+    units.console = &console;
     m.aquifer_solver.configure(options);
     set_polygon(m, n);
     reset_values(m, n);
-    solve_boundary_system(m);  // the miss that records the geometry
+    solve_boundary_system(m, units);  // the miss that records the geometry
     for (auto _ : state) {
         reset_values(m, n);
-        solve_boundary_system(m);
+        solve_boundary_system(m, units);
         benchmark::DoNotOptimize(m.NODE_PROPERTIES.Q_BND.v.data());
     }
     state.counters["N"] = n;

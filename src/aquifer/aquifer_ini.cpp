@@ -9,9 +9,8 @@
 #include "aquifer/eqsol.hpp"
 #include "common/constants.hpp"
 #include "common/elementary.hpp"
-#include "common/interrupt.hpp"
+#include "common/stop_request.hpp"
 #include "common/number_format.hpp"
-#include "common/progress.hpp"
 #include "common/run_failure.hpp"
 #include "common/units.hpp"
 #include "output/output.hpp"
@@ -20,9 +19,6 @@ namespace tidmor {
 
 namespace {
 
-// Node elevations at the start of the current sweep.
-BoundaryArray Z_SAVE;
-
 void clear_system(Model& m, int n) {
     for (int c = 1; c <= n + 1; ++c)
         for (int i = 1; i <= n; ++i) m.EQUATIONS.A_EQ(i, c) = 0.0;
@@ -30,14 +26,14 @@ void clear_system(Model& m, int n) {
 
 // One pseudo-time step of the water table: solve the boundary system and
 // let each water-table node slide along its ray to its new head.
-void solve_and_move(Model& m) {
+void solve_and_move(Model& m, Units& units) {
     const int n = m.CONFIG_BOUND.N_BND;
     clear_system(m, n);
     MATRIX(m);
     ANGLE(m);
     if (m.WELL.Q_WELL > 0.0) TRANS(m);
     assemble_boundary_system(m);
-    EQSOL(m);
+    EQSOL(m, units);
     recover_boundary_values(m);
     add_back_well(m);
     auto& nodes = m.NODE_PROPERTIES;
@@ -90,7 +86,7 @@ double water_table_movement(const Model& m) {
     const int last = m.CONFIG_BOUND.N_FACE + m.CONFIG_BOUND.N_FREE;
     double movement = 0.0;
     for (int j = first; j <= last; ++j)
-        movement = movement + std::fabs(m.NODE_PROPERTIES.Z_BND[j] - Z_SAVE[j]) / m.CONFIG_BOUND.N_FREE;
+        movement = movement + std::fabs(m.NODE_PROPERTIES.Z_BND[j] - m.work.Z_SAVE[j]) / m.CONFIG_BOUND.N_FREE;
     return movement;
 }
 
@@ -108,7 +104,7 @@ void stop_if_diverging(const Model& m, int sweep, double movement, double smalle
                       " the water table moved " + value_text(movement) + " m, " + what + "; " + change);
 }
 
-void relax_water_table(Model& m) {
+void relax_water_table(Model& m, Units& units) {
     double move_first = 0.0;
     double smallest = 0.0;
     for (int sweep = 1;; ++sweep) {
@@ -122,8 +118,8 @@ void relax_water_table(Model& m) {
             numerical_failure("aquifer initialisation: " + std::to_string(m.CONFIG_BOUND.N_BND) +
                               " boundary nodes exceed the " + std::to_string(MAX_EQUATIONS) +
                               " the aquifer system holds");
-        for (int j = 1; j <= m.CONFIG_BOUND.N_BND; ++j) Z_SAVE[j] = m.NODE_PROPERTIES.Z_BND[j];
-        solve_and_move(m);
+        for (int j = 1; j <= m.CONFIG_BOUND.N_BND; ++j) m.work.Z_SAVE[j] = m.NODE_PROPERTIES.Z_BND[j];
+        solve_and_move(m, units);
         place_exit_point(m);
         remove_close_face_node(m, sweep);
         if (!aquifer_breakdown(m).empty())
@@ -133,10 +129,10 @@ void relax_water_table(Model& m) {
         if (!std::isfinite(movement))
             numerical_failure("aquifer initialisation: the water-table movement of sweep " + std::to_string(sweep) +
                               " is not finite");
-        if (m.units.progress) m.units.progress->relaxation_sweep(sweep, movement);
+        if (units.relaxation_observer) units.relaxation_observer->relaxation_sweep(sweep, movement);
         if (move_first == 0.0) move_first = movement;
         const double move_ratio = move_first == 0.0 ? 0.0 : movement / move_first;
-        write_console(*m.units.console, format_double(move_ratio));
+        write_console(*units.console, format_double(move_ratio));
         if (movement <= SWEEP_REST_MOVEMENT) return;
         if (!(move_ratio > SWEEP_CONVERGENCE)) return;
         stop_if_diverging(m, sweep, movement, smallest);
@@ -168,14 +164,14 @@ bool relaxation_diverges(double movement, double smallest, double size) {
     return movement > size || (smallest > 0.0 && movement > RELAXATION_GROWTH_LIMIT * smallest);
 }
 
-void AQUIFER_INI(Model& m) {
+void AQUIFER_INI(Model& m, Units& units) {
     AquiferMeshLayout layout;
     const std::string problem = aquifer_mesh_layout(m, layout);
     if (!problem.empty()) throw RunFailure(EXIT_INPUT_OR_FILE, "rejected input: " + problem);
     m.TI_ME.DT_AQ = DT_RELAXATION;
     generate_aquifer_mesh(m, layout, m.NODE_PROPERTIES, m.CONFIG_BOUND);
-    OUTPUT_INI(m);
-    relax_water_table(m);
+    OUTPUT_INI(m, units);
+    relax_water_table(m, units);
     store_reference_mesh(m);
 }
 

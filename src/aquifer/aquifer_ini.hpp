@@ -2,7 +2,8 @@
 // Initial state of the aquifer model.
 #include <string>
 
-#include "run/model.hpp"
+#include "common/units.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 
@@ -27,7 +28,7 @@ void check_aquifer_mesh(const Model& m, const std::string& input_file);
 // that is not finite, when a node removal would leave fewer than two face
 // nodes, when the boundary breaks down (aquifer_state_check.hpp), when the
 // relaxation diverges (below), and on SIGINT or SIGTERM.
-void AQUIFER_INI(Model& m);
+void AQUIFER_INI(Model& m, Units& units);
 
 // A relaxation diverges when a sweep moves the water table (mean movement,
 // m) by more than the aquifer's size, or by more than 1000 times the

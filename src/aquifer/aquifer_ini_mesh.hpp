@@ -15,7 +15,7 @@
 //           shoreline towards H_LAND
 #include <string>
 
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 

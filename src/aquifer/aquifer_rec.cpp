@@ -79,7 +79,7 @@ void rebuild_on_reference_face(Model& m, double x_s) {
     }
 }
 
-void rebuild_on_extended_face(Model& m, double x_s) {
+void rebuild_on_extended_face(Model& m, Units& units, double x_s) {
     const auto& ref = m.FINAL_INI;
     const auto& refc = m.FINAL_INIC;
     auto& cb = m.CONFIG_BOUND;
@@ -107,7 +107,7 @@ void rebuild_on_extended_face(Model& m, double x_s) {
         nd.PHI_BND[i] = DINTERPF(nd.X_BND[i], grid, h_dim, n_shore) + nd.Z_BND[i];
         // A negative depth under the swash: reported, and used as it is.
         if (nd.PHI_BND[i] < nd.Z_BND[i])
-            write_console(*m.units.console,
+            write_console(*units.console,
                           format_double(nd.PHI_BND[i]) + format_double(nd.Z_BND[i]) + format_integer(i));
         nd.KODE_BND[i] = 1;
     }
@@ -166,13 +166,13 @@ void rebuild_on_extended_face(Model& m, double x_s) {
 
 }  // namespace
 
-void AQUIFER_REC(Model& m) {
+void AQUIFER_REC(Model& m, Units& units) {
     check_counts(m);
     const double x_s = m.CROSS_DIS.X_NODE[m.WAVE_CONSI.N_SHORE];
     if (x_s <= m.FINAL_INI.X_BND0[m.FINAL_INIC.N_FACE0])
         rebuild_on_reference_face(m, x_s);
     else
-        rebuild_on_extended_face(m, x_s);
+        rebuild_on_extended_face(m, units, x_s);
 }
 
 }  // namespace tidmor

@@ -4,7 +4,7 @@
 
 namespace tidmor {
 
-void AquiferSolver::configure(const RunOptions& options) {
+void AquiferSolver::configure(const AquiferSolverSettings& options) {
     threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
     if (threads < 1) threads = 1;
     if (team_ && team_->size() != threads) team_.reset();

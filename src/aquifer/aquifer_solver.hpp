@@ -10,16 +10,16 @@
 #include "aquifer/boundary_system_cache.hpp"
 #include "aquifer/worker_team.hpp"
 #include "common/fixed_array.hpp"
-#include "run/run_options.hpp"
+#include "model/aquifer_solver_settings.hpp"
 
 namespace tidmor {
 
 struct AquiferSolver {
-    AquiferSolver() { configure(RunOptions{}); }
+    AquiferSolver() { configure(AquiferSolverSettings{}); }
 
     // Threads (0 = one per core), reuse and the cache bound from the run's
     // options; drops what the cache held.
-    void configure(const RunOptions& options);
+    void configure(const AquiferSolverSettings& options);
 
     int threads = 1;    // worker threads, at least 1
 

@@ -8,7 +8,7 @@
 // so the run stops there (status 2) instead of writing it.
 #include <string>
 
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 

@@ -26,7 +26,8 @@
 // run (numerical_failure). Degenerate geometry (zero-length elements, a node
 // on the well) is not detected here: it yields infinite or not-a-number
 // values that the solver or its callers stop on.
-#include "run/model.hpp"
+#include "common/units.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 
@@ -72,6 +73,6 @@ void add_back_well(Model& m);
 // operations on the same values, so the results are the same bits. G_COEF,
 // H_COEF and A_EQ are then left as an earlier solve left them. Codes other
 // than 1, 2 and 4 (never met in a time step) always take the full solve.
-void solve_boundary_system(Model& m);
+void solve_boundary_system(Model& m, Units& units);
 
 }  // namespace tidmor

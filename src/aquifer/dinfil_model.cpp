@@ -21,10 +21,10 @@
 
 namespace tidmor {
 
-void DINFIL_MODEL(Model& m) {
-    AQUIFER_REC(m);
+void DINFIL_MODEL(Model& m, Units& units) {
+    AQUIFER_REC(m, units);
 
-    solve_boundary_system(m);
+    solve_boundary_system(m, units);
 
     const auto& nodes = m.NODE_PROPERTIES;
     const double x_face_end = nodes.X_BND[m.CONFIG_BOUND.N_FACE];

@@ -16,8 +16,8 @@ namespace {
 // to pay for waking the threads and waiting for them.
 constexpr int PARALLEL_MIN_EQUATIONS = 400;
 
-[[noreturn]] void singular_system(Model& m, int row, int n) {
-    std::ostream& console = *m.units.console;
+[[noreturn]] void singular_system(Units& units, int row, int n) {
+    std::ostream& console = *units.console;
     write_console(console, "IT DOES NOT LOOK LIKE HAVING A UNIQUE SOLUTION.");
     write_console(console, "THE NUMBER OF THE EQUATION IS LESS THAN THE");
     write_console(console, "NUMBER OF THE UNKNOWN.");
@@ -86,7 +86,7 @@ const Array1<std::int32_t, BOUNDARY_NODES>& eqsol_pivot_columns(const Model& m) 
 // blocks: each column is still computed by the same operations in the same
 // order, whichever thread does it. The pivot search, the row's scaling and
 // the stop on a singular system stay on the calling thread.
-void EQSOL(Model& m, RecordedSystem* record) {
+void EQSOL(Model& m, Units& units, RecordedSystem* record) {
     const int n = m.EQUATIONS.N_EQ;
     if (n <= 0) return;
     if (n > MAX_EQUATIONS)
@@ -114,7 +114,7 @@ void EQSOL(Model& m, RecordedSystem* record) {
         double v;
         const int p = pivot_column(a, n, i, v);
         take_pivot(i, p, v);
-        if (v == 0.0 || std::isnan(v)) singular_system(m, i, n);
+        if (v == 0.0 || std::isnan(v)) singular_system(units, i, n);
         double* factor = factors_of_step(i);
         scale_row_and_take_factors(a, n, i, p, v, factor);
         const auto columns = [&](int part) {  // a block of columns per thread

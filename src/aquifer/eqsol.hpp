@@ -23,14 +23,15 @@
 #include <cstdint>
 
 #include "common/fixed_array.hpp"
-#include "run/model.hpp"
+#include "common/units.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 
 // With a record (sized for N_EQ by RecordedSystem::size_for), the
 // elimination is recorded as it goes: the pivot column and pivot value of
 // each row and each step's multipliers.
-void EQSOL(Model& m, RecordedSystem* record = nullptr);
+void EQSOL(Model& m, Units& units, RecordedSystem* record = nullptr);
 
 // Pushes a new right-hand side b (0-based, N entries, overwritten) through
 // a recorded elimination of N equations and scatters the solution into

@@ -14,12 +14,12 @@ void clear_system(Model& m, int n) {
         for (int i = 1; i <= n; ++i) a_eq(i, j) = 0.0;
 }
 
-void full_solve(Model& m, RecordedSystem* record) {
+void full_solve(Model& m, Units& units, RecordedSystem* record) {
     clear_system(m, m.CONFIG_BOUND.N_BND);
     MATRIX(m);
     if (m.WELL.Q_WELL > 0.0) TRANS(m);
     assemble_boundary_system(m);
-    EQSOL(m, record);
+    EQSOL(m, units, record);
     recover_boundary_values(m);
     add_back_well(m);
 }
@@ -97,12 +97,12 @@ void solve_recorded(Model& m, int n, const RecordedSystem& record) {
 
 }  // namespace
 
-void solve_boundary_system(Model& m) {
+void solve_boundary_system(Model& m, Units& units) {
     AquiferSolver& solver = m.aquifer_solver;
     const int n = m.CONFIG_BOUND.N_BND;
     if (!solver.reuse || !cacheable(m, n)) {
         ++solver.plain;
-        full_solve(m, nullptr);
+        full_solve(m, units, nullptr);
         return;
     }
     make_key(m, n, solver.probe);
@@ -115,7 +115,7 @@ void solve_boundary_system(Model& m) {
     RecordedSystem& record = solver.record;
     record.size_for(n);
     record.key = solver.probe;
-    full_solve(m, &record);
+    full_solve(m, units, &record);
     record_geometry(m, n, record);
     // A record that does not fit the bound stays here, its storage reused
     // by the next miss.

@@ -5,18 +5,38 @@
 // write: a failed write (disk full, file closed under us) is fatal and names
 // the file and the system's reason. The console is checked the same way.
 // Tests connect units to string streams.
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <string_view>
 
 namespace tidmor {
 
-class Progress;
-
 struct OutputUnit {
     int number = 0;
     std::string file;              // name as the user knows it
     std::ostream* stream = nullptr;
+};
+
+// Told of each sweep of the start-up relaxation of the water table (the
+// progress line of the program); nothing it does changes a result.
+class RelaxationObserver {
+public:
+    virtual ~RelaxationObserver() = default;
+    // The sweep number and the mean movement of the water-table nodes in it (m).
+    virtual void relaxation_sweep(int sweep, double movement) = 0;
+};
+
+// Where a run's lines go: the console and the four result files. Kept
+// apart from the model's state: the program connects files, tests and the
+// in-process interface may connect strings.
+struct Units {
+    std::ostream* console = &std::cout;
+    OutputUnit outw{9, "outw.dat", nullptr};  // wave snapshots
+    OutputUnit outb{7, "outb.dat", nullptr};  // beach profiles
+    OutputUnit outg{3, "outg.dat", nullptr};  // aquifer boundary snapshots
+    OutputUnit outs{8, "outs.dat", nullptr};  // swash statistics
+    RelaxationObserver* relaxation_observer = nullptr;
 };
 
 // Writes one line (the text and a line end) to the unit; fatal on failure.

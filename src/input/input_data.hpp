@@ -2,7 +2,7 @@
 #include <istream>
 #include <string>
 
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "run/model.hpp"
+#include "common/units.hpp"
 
 namespace tidmor {
 

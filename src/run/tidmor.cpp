@@ -8,10 +8,11 @@
 #include "aquifer/aquifer_ini.hpp"
 #include "aquifer/dinfil_model.hpp"
 #include "aquifer/aquifer_state_check.hpp"
-#include "common/interrupt.hpp"
+#include "common/stop_request.hpp"
+#include "run/interrupt.hpp"
 #include "common/message_text.hpp"
 #include "common/number_format.hpp"
-#include "common/progress.hpp"
+#include "run/progress.hpp"
 #include "common/run_failure.hpp"
 #include "input/control_file.hpp"
 #include "input/input_data.hpp"
@@ -42,7 +43,7 @@ std::string progress_line(const Model& m) {
            format_integer(ns) + "  dZ_b:" + format_single(static_cast<float>(dz_b));
 }
 
-void time_step(Model& m) {
+bool time_step(Model& m, Units& units) {
     auto& t = m.TIME_RELATED;
     t.DT_S = m.WAVE_CONSD.T_WAVE * t.DT;
     const double time_before = t.TIME;
@@ -55,19 +56,20 @@ void time_step(Model& m) {
     m.N_CAL.N_STEP = m.N_CAL.N_STEP + 1;
 
     if (m.INDEX_INFIL.I_INFIL == 1) {
-        DINFIL_MODEL(m);
+        DINFIL_MODEL(m, units);
         if (!aquifer_breakdown(m).empty())
             check_aquifer_state(m, "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + value_text(t.TIME) + " s");
     }
     WAVE_MODEL(m);
     SEDIMENT_TRANSPORT(m);
     if (m.INDEX_INFIL.I_MORPH == 1 && period_closes(m)) BEACH(m);
-    if (period_closes(m)) {
-        write_console(*m.units.console, progress_line(m));
-        flush_console(*m.units.console);
+    const bool period_closed = period_closes(m);
+    if (period_closed) {
+        write_console(*units.console, progress_line(m));
+        flush_console(*units.console);
     }
-    if (m.units.progress) m.units.progress->time_step(t.TIME, period_closes(m));
-    OUTPUT(m);
+    OUTPUT(m, units);
+    return period_closed;
 }
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options) {
@@ -84,7 +86,8 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         const AquiferSolver& s = m.aquifer_solver;
         counts = {s.hits, s.misses, s.plain, s.cache.entries(), s.cache.bytes(), s.cache.peak_bytes()};
     };
-    m.units.console = &console;
+    Units units;
+    units.console = &console;
     ResultFiles results;
     // With the progress line on, console lines pass through a buffer that
     // clears the line first; the bytes on the console stay the same.
@@ -109,14 +112,14 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
             console.flush();
             console_buffer.emplace(console.rdbuf(), *progress);
             console_beside.emplace(&*console_buffer);
-            m.units.console = &*console_beside;
-            m.units.progress = &*progress;
+            units.console = &*console_beside;
+            units.relaxation_observer = &*progress;
         }
         // A signal during start-up ends the run before the earlier results are replaced.
         if (pending_interrupt() != 0) stop_interrupted("during start-up; no result file has been changed");
-        results.connect(m.units, {{"control file", CONTROL_FILE}, {"input data file", input_name}});
-        if (m.INDEX_INFIL.I_INFIL == 1) AQUIFER_INI(m);
-        OUTPUT_INI(m);
+        results.connect(units, {{"control file", CONTROL_FILE}, {"input data file", input_name}});
+        if (m.INDEX_INFIL.I_INFIL == 1) AQUIFER_INI(m, units);
+        OUTPUT_INI(m, units);
         m.TIME_RELATED.TIME = 0;
         m.SED_TRANS.T_CYCLE = 0;
         m.N_CAL.N_STEP = 0;
@@ -125,11 +128,12 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
             if (pending_interrupt() != 0)
                 stop_interrupted("at model time " + value_text(m.TIME_RELATED.TIME) + " s (after step " +
                                  value_text(m.N_CAL.N_STEP) + "); " + RESULTS_KEPT);
-            time_step(m);
+            const bool period_closed = time_step(m, units);
+            if (progress) progress->time_step(m.TIME_RELATED.TIME, period_closed);
         } while (m.TIME_RELATED.TIME < m.TIME_RELATED.T_MAX);
 
         unit5.close();
-        results.disconnect(m.units);
+        results.disconnect(units);
         count_solves();
         if (progress) progress->erase();
         write_console(console, "SIMULATION HAS BEEN FINISHED!");
@@ -138,7 +142,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
     } catch (const RunFailure& failure) {
         count_solves();
         if (progress) progress->erase();
-        m.units.console->flush();
+        units.console->flush();
         errors << "tidmor: " << failure.what() << '\n';
         return failure.status();
     }

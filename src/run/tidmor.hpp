@@ -4,15 +4,17 @@
 #include <cstdint>
 #include <ostream>
 
-#include "run/model.hpp"
+#include "common/units.hpp"
+#include "model/model.hpp"
 #include "run/run_options.hpp"
 
 namespace tidmor {
 
 // One pass of the time loop: advances the clocks by the step the wave model
 // chose, runs the aquifer (when on), the swash, the transport, the profile
-// update and progress line at a wave-period boundary, and the output.
-void time_step(Model& m);
+// update and its console line at a wave-period boundary, and the output.
+// Returns whether the step closed a wave period.
+bool time_step(Model& m, Units& units);
 
 // The console line of a wave-period boundary (75 characters with its
 // leading blank): elapsed time, shoreline node, bed lowering there.

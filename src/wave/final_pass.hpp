@@ -1,5 +1,5 @@
 #pragma once
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 

@@ -14,20 +14,10 @@ namespace tidmor {
 
 namespace {
 
-// Work quantities of one step; nothing of them outlives the call.
-struct Work {
-    // at nodes
-    GridArray F1, F2, G1, G2, A21, A22;
-    GridArray R, T1, T2;
-    // at half nodes, entry i for i+½
-    GridArray A21_BAR, A22_BAR, P1, P2;
-    GridArray Q11, Q12, Q21, Q22;
-};
-Work work;
 
 double entering_bed(double w) { return w < 0.0 ? 1.0 : 0.0; }
 
-void node_quantities(const Model& m, int n) {
+void node_quantities(const Model& m, LaxWendroffWork& work, int n) {
     const auto& old = m.WAVE_INI;
     const double f = m.WAVE_CONSD.F_FRIC_ND;
     for (int i = 1; i <= n; ++i) {
@@ -45,7 +35,7 @@ void node_quantities(const Model& m, int n) {
     }
 }
 
-void half_node_products(const Model& m, int n) {
+void half_node_products(const Model& m, LaxWendroffWork& work, int n) {
     const double dx = m.DIFFX.DX_ND;
     // The first row of A is (0, 1) at every node, and so is its mean.
     const double a11_bar = 0.0;
@@ -65,7 +55,7 @@ void half_node_products(const Model& m, int n) {
 // R is the time derivative of the friction term f |u| u, with du/dt taken
 // from the momentum and mass equations; T1, T2 are dx times the time
 // derivatives of the two source components.
-void source_rates(const Model& m, int n) {
+void source_rates(const Model& m, LaxWendroffWork& work, int n) {
     const auto& old = m.WAVE_INI;
     const auto& infil = m.INFILTRATION;
     const double dx = m.DIFFX.DX_ND;
@@ -88,7 +78,7 @@ void source_rates(const Model& m, int n) {
 
 // Q = a+ (projection on the u + c eigenvector of A_bar) + a- (projection on
 // the u - c one), written as alpha I + beta A_bar.
-void damping_matrices(const Model& m, int n) {
+void damping_matrices(const Model& m, LaxWendroffWork& work, int n) {
     const auto& old = m.WAVE_INI;
     const double damp1 = m.DAMPING.DAMP1;
     const double damp2 = m.DAMPING.DAMP2;
@@ -109,7 +99,7 @@ void damping_matrices(const Model& m, int n) {
     }
 }
 
-void update(Model& m, int n) {
+void update(Model& m, const LaxWendroffWork& work, int n) {
     const auto& old = m.WAVE_INI;
     const double dx = m.DIFFX.DX_ND;
     const double lambda = m.TIME_RELATED.DT / dx;
@@ -140,11 +130,12 @@ void update(Model& m, int n) {
 
 void advance_interior(Model& m) {
     const int n = m.WAVE_CONSI.N_SHORE;
-    node_quantities(m, n);
-    half_node_products(m, n);
-    source_rates(m, n);
-    damping_matrices(m, n);
-    update(m, n);
+    LaxWendroffWork& work = m.work.lax_wendroff;
+    node_quantities(m, work, n);
+    half_node_products(m, work, n);
+    source_rates(m, work, n);
+    damping_matrices(m, work, n);
+    update(m, work, n);
 }
 
 }  // namespace tidmor

@@ -9,7 +9,7 @@
 // INFIL_RATE, INFIL_ABS_RATE, F_FRIC_ND, DAMP1, DAMP2, DT and DX_ND; writes
 // the new level U_ND, H_ND at nodes 2..N-1 only (the boundaries supply nodes
 // 1 and N). Nodes are 1-based. Needs N >= 3.
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 

@@ -3,7 +3,7 @@
 // the stencils, a shoreline at the end of the grid, a non-finite solution.
 #include <string>
 
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 

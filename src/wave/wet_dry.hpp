@@ -2,7 +2,7 @@
 // Wet/dry handling after the boundaries of a wave step. Both scans dry
 // everything landward of the first offending node at once: U_ND, H_ND,
 // U_OLD and H_OLD become 0 there and N_SHORE moves to the last node kept.
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor {
 

@@ -13,11 +13,12 @@ namespace tidmor {
 struct AquiferIniFixture : ::testing::Test {
     std::unique_ptr<Model> model = make_model();
     Model& m = *model;
+    Units units;
     std::ostringstream console, outg;
 
     void SetUp() override {
-        m.units.console = &console;
-        m.units.outg.stream = &outg;
+        units.console = &console;
+        units.outg.stream = &outg;
         m.SED_TRANS.POROSITY = POROSITY_SAND;
         m.CONSTS.THETA_T = THETA_FREE_SURFACE;
         m.CONSTS.K_HYD = 1e-3;

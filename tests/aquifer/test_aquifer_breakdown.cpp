@@ -10,7 +10,7 @@
 #include "aquifer/aquifer_ini.hpp"
 #include "aquifer/aquifer_state_check.hpp"
 #include "aquifer_ini_fixture.hpp"
-#include "common/interrupt.hpp"
+#include "common/stop_request.hpp"
 #include "common/run_failure.hpp"
 
 namespace tidmor {
@@ -70,7 +70,7 @@ TEST_F(BreakdownTest, RelaxationSweepsStopOnARecordedSignal) {
     beach(0.5, 0.1, 1.0, 1.0, 20.0);
     request_interrupt(SIGTERM);
     try {
-        AQUIFER_INI(m);
+        AQUIFER_INI(m, units);
         FAIL() << "the relaxation ignored the signal";
     } catch (const RunFailure& failure) {
         EXPECT_EQ(failure.status(), EXIT_SIGTERM);

@@ -35,7 +35,7 @@ TEST_F(RelaxationTest, SeepageFaceCaseConvergesToARestingWaterTable) {
     // Generated: NA = 11, XC = 12, NF = int(8/2 - 1) = 3, NL = int(2.2) = 2 -> 3,
     // NB = int(20/2 - 1) = 9: N_BND = 28, N_FACE = 13.
     beach(1.0, 0.1, 1.0, 1.2, 20.0);
-    AQUIFER_INI(m);
+    AQUIFER_INI(m, units);
     EXPECT_EQ(m.TI_ME.DT_AQ, 360.0);
 
     const auto out = lines();
@@ -91,7 +91,7 @@ TEST_F(RelaxationTest, ExitPointMergesWithItsSeawardNeighbours) {
     // ratio.
     beach(0.5, 0.1, 1.0, 1.2, 30.0);
     const auto start = std::chrono::steady_clock::now();
-    AQUIFER_INI(m);
+    AQUIFER_INI(m, units);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const auto out = lines();
     std::printf("[ timing   ] %zu sweeps of %d nodes, %.2f ms per sweep\n", out.size(), m.CONFIG_BOUND.N_BND,
@@ -114,7 +114,7 @@ TEST_F(RelaxationTest, NoWaterTableMeansNoMovementAndOneSweep) {
     // NF = int((16 - 15)/2 - 1) = 0: the first sweep moves nothing, its
     // ratio is printed as 0 and the relaxation stops.
     beach(1.0, 0.1, 1.0, 1.5, 16.0);
-    AQUIFER_INI(m);
+    AQUIFER_INI(m, units);
     EXPECT_EQ(console.str(), console_line(0.0));
     EXPECT_EQ(m.CONFIG_BOUND.N_FREE, 0);
 }
@@ -122,7 +122,7 @@ TEST_F(RelaxationTest, NoWaterTableMeansNoMovementAndOneSweep) {
 TEST_F(RelaxationTest, MeshTheArraysCannotHoldIsRejected) {
     beach(0.05, 0.1, 1.0, 1.5, 100.0);
     try {
-        AQUIFER_INI(m);
+        AQUIFER_INI(m, units);
         FAIL();
     } catch (const RunFailure& failure) {
         EXPECT_EQ(failure.status(), EXIT_INPUT_OR_FILE);

@@ -35,9 +35,10 @@ void expect_copied(const Model& m, int node, int ref) {
 }
 
 TEST(AquiferRec, ShorelineAtTheEndOfTheReferenceFaceKeepsTheReferenceMesh) {
+    Units units;
     auto m = swash(6);  // x_s = 10 = X_BND0(N_FACE0)
     m->FINAL_INI.Q_BND0[3] = 0.125;
-    AQUIFER_REC(*m);
+    AQUIFER_REC(*m, units);
     EXPECT_EQ(m->CONFIG_BOUND.N_BND, 27);
     EXPECT_EQ(m->CONFIG_BOUND.N_FACE, 11);
     EXPECT_EQ(m->CONFIG_BOUND.N_FREE, 4);
@@ -55,12 +56,13 @@ TEST(AquiferRec, ShorelineAtTheEndOfTheReferenceFaceKeepsTheReferenceMesh) {
 }
 
 TEST(AquiferRec, FaceNodesEitherSideOfTheShoreline) {
+    Units units;
     auto m = swash(3);  // x_s = 4
     m->BEACH_PROFILE.Z_BED[4] = 1.0;  // a kink under face node 6 (x = 5)
     m->WAVE.H_DIM[1] = 1.0;
     m->WAVE.H_DIM[2] = 0.5;
     m->WAVE.H_DIM[3] = 0.25;
-    AQUIFER_REC(*m);
+    AQUIFER_REC(*m, units);
     const auto& nd = m->NODE_PROPERTIES;
     EXPECT_EQ(nd.KODE_BND[4], 1);
     EXPECT_EQ(nd.PHI_BND[4], 0.375 + 0.375);  // x = 3: bed 0.375, depth 0.375
@@ -81,12 +83,13 @@ TEST(AquiferRec, FaceNodesEitherSideOfTheShoreline) {
 // stands above that bed and passes, node 13 lies right under the shoreline
 // (infinite slope) and is dropped, so node 12 goes with it: j0 = 14.
 TEST(AquiferRec, ExtendedFaceCountsNodesAndLift) {
+    Units units;
     auto m = swash(8);
     m->FINAL_INI.Z_BND0[12] = 1.8;
     m->FINAL_INI.PHI_BND0[12] = 1.8;
     std::ostringstream console;
-    m->units.console = &console;
-    AQUIFER_REC(*m);
+    units.console = &console;
+    AQUIFER_REC(*m, units);
     EXPECT_EQ(console.str(), "");
     const auto& cb = m->CONFIG_BOUND;
     const auto& nd = m->NODE_PROPERTIES;
@@ -119,18 +122,20 @@ TEST(AquiferRec, ExtendedFaceCountsNodesAndLift) {
 }
 
 TEST(AquiferRec, SteepDropBehindTheShorelineIsOverrun) {
+    Units units;
     auto m = swash(8);
     m->FINAL_INI.X_BND0[14] = 14.05;  // 0.75 m below the shoreline bed, 0.05 m landward: slope 15
-    AQUIFER_REC(*m);
+    AQUIFER_REC(*m, units);
     EXPECT_EQ(m->CONFIG_BOUND.N_FREE, 1);
     EXPECT_EQ(m->CONFIG_BOUND.N_BND, 22);
     EXPECT_EQ(m->NODE_PROPERTIES.X_BND[10], 18.0);
 }
 
 TEST(AquiferRec, EveryWaterTableNodeOverrun) {
+    Units units;
     auto m = swash(11);  // x_s = 20, bed 2.5 above the whole water table
     for (int g = 1; g <= 11; ++g) m->WAVE.H_DIM[g] = 0.1 * (11 - g);
-    AQUIFER_REC(*m);
+    AQUIFER_REC(*m, units);
     EXPECT_EQ(m->CONFIG_BOUND.N_FACE, 12);
     EXPECT_EQ(m->CONFIG_BOUND.N_FREE, 0);
     EXPECT_EQ(m->CONFIG_BOUND.N_BND, 24);
@@ -138,35 +143,38 @@ TEST(AquiferRec, EveryWaterTableNodeOverrun) {
 }
 
 TEST(AquiferRec, NoLiftWhenTheShorelineBedIsBelowTheWaterTable) {
+    Units units;
     auto m = swash(8);
     m->BEACH_PROFILE.Z_BED[8] = 0.9;
-    AQUIFER_REC(*m);
+    AQUIFER_REC(*m, units);
     EXPECT_EQ(m->CONFIG_BOUND.N_FREE, 4);
     EXPECT_EQ(m->CONFIG_BOUND.N_BND, 25);
     for (int t = 10; t <= 25; ++t) expect_copied(*m, t, t + 2);
 }
 
 TEST(AquiferRec, NegativeDepthOnTheExtendedFaceIsReported) {
+    Units units;
     auto m = swash(8);
     m->WAVE.H_DIM[2] = 0.5;
     m->WAVE.H_DIM[3] = -0.25;
     std::ostringstream console;
-    m->units.console = &console;
-    AQUIFER_REC(*m);
+    units.console = &console;
+    AQUIFER_REC(*m, units);
     EXPECT_EQ(console.str(), "   0.250000000000000       0.500000000000000                3\n");
     EXPECT_EQ(m->NODE_PROPERTIES.PHI_BND[3], 0.25);
 }
 
 TEST(AquiferRec, SameWaveStateGivesTheSameNodes) {
+    Units units;
     auto first = swash(3);
-    AQUIFER_REC(*first);
+    AQUIFER_REC(*first, units);
     auto m = swash(3);
-    AQUIFER_REC(*m);
+    AQUIFER_REC(*m, units);
     m->WAVE_CONSI.N_SHORE = 8;
-    AQUIFER_REC(*m);
-    AQUIFER_REC(*m);
+    AQUIFER_REC(*m, units);
+    AQUIFER_REC(*m, units);
     m->WAVE_CONSI.N_SHORE = 3;
-    AQUIFER_REC(*m);
+    AQUIFER_REC(*m, units);
     EXPECT_EQ(m->CONFIG_BOUND.N_BND, first->CONFIG_BOUND.N_BND);
     EXPECT_EQ(m->CONFIG_BOUND.N_FACE, first->CONFIG_BOUND.N_FACE);
     EXPECT_EQ(m->CONFIG_BOUND.N_FREE, first->CONFIG_BOUND.N_FREE);
@@ -180,8 +188,9 @@ TEST(AquiferRec, SameWaveStateGivesTheSameNodes) {
 }
 
 std::string failure_of(Model& m) {
+    Units units;
     try {
-        AQUIFER_REC(m);
+        AQUIFER_REC(m, units);
     } catch (const RunFailure& e) {
         EXPECT_EQ(e.status(), EXIT_NUMERICAL);
         return e.what();

@@ -12,7 +12,7 @@
 //
 // on a wave grid of 30 nodes 2 m apart with the same plane bed, still water
 // up to the shoreline node 6 at x = 10.
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor::testing {
 

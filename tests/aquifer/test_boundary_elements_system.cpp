@@ -21,6 +21,7 @@ void set_node(Model& m, int j, double x, double z) {
 TEST(Angle, LevelWaterTableMovingVerticallyHasFactorKDtOverPorosity) {
     auto model = make_model();
     Model& m = *model;
+    Units units;
     m.CONSTS.TAN_BETA = 200.0;  // steeper than 100: vertical motion
     m.CONSTS.K_HYD = 1e-3;
     m.TI_ME.DT_AQ = DT_RELAXATION;
@@ -48,6 +49,7 @@ TEST(Angle, NodeMovesAlongTheRayFromTheOrigin) {
     // FS = 0.8 KT / 0.4 / (1/sqrt 5) = 2 sqrt(5) KT.
     auto model = make_model();
     Model& m = *model;
+    Units units;
     m.CONSTS.TAN_BETA = 0.1;
     m.CONSTS.K_HYD = 2e-4;
     m.TI_ME.DT_AQ = 360.0;
@@ -66,6 +68,7 @@ TEST(Angle, NodeMovesAlongTheRayFromTheOrigin) {
 TEST(Angle, WaterTableWithoutNeighboursStopsTheRun) {
     auto model = make_model();
     Model& m = *model;
+    Units units;
     m.CONFIG_BOUND.N_BND = 3;
     m.CONFIG_BOUND.N_FACE = 0;
     m.CONFIG_BOUND.N_FREE = 2;
@@ -84,6 +87,7 @@ TEST(Trans, WellPartsAreTakenOutOfEveryNode) {
     // cw = 3/sqrt(18).
     auto model = make_model();
     Model& m = *model;
+    Units units;
     m.CONFIG_BOUND.N_BND = 3;
     set_node(m, 1, 4.0, 6.0);
     set_node(m, 2, 4.0, 5.0);
@@ -117,6 +121,7 @@ TEST(Trans, WellPartsAreTakenOutOfEveryNode) {
 struct AssemblyTest : ::testing::Test {
     std::unique_ptr<Model> model = make_model();
     Model& m = *model;
+    Units units;
     void SetUp() override {
         m.CONFIG_BOUND.N_BND = 4;
         m.CONSTS.THETA_T = 0.5;
@@ -185,8 +190,9 @@ TEST_F(AssemblyTest, SystemsBeyondTheSolverStopTheRun) {
 double mixed_problem_error(int n) {
     auto model = make_model();
     Model& m = *model;
+    Units units;
     std::ostringstream console;
-    m.units.console = &console;
+    units.console = &console;
     const double cx = 1.0, cz = 2.0, radius = 1.5;
     m.CONFIG_BOUND.N_BND = n;
     const auto head = [](double x, double z) { return x * x - z * z + 3.0; };
@@ -204,7 +210,7 @@ double mixed_problem_error(int n) {
     }
     MATRIX(m);
     assemble_boundary_system(m);
-    EQSOL(m);
+    EQSOL(m, units);
     recover_boundary_values(m);
     add_back_well(m);
     double worst = 0.0;

@@ -39,9 +39,10 @@ void fill_random(Matrix1000& a, int n, std::mt19937_64& rng) {
 struct Solver {
     std::unique_ptr<Model> model = make_model();
     std::ostringstream console;
+    Units units;
     explicit Solver(int threads) {
-        model->units.console = &console;
-        RunOptions options;
+        units.console = &console;
+        AquiferSolverSettings options;
         options.threads = threads;
         model->aquifer_solver.configure(options);
     }
@@ -60,7 +61,7 @@ TEST(ReplayedElimination, EqualsTheFullEliminationForManyRightHandSides) {
         m.EQUATIONS.N_EQ = n;
         RecordedSystem record;
         record.size_for(n);
-        EQSOL(m, &record);
+        EQSOL(m, recorder.units, &record);
         const int rhs_count = n <= 53 ? 200 : 40;
         for (int r = 0; r < rhs_count; ++r) {
             std::vector<double> b(static_cast<std::size_t>(n));
@@ -69,7 +70,7 @@ TEST(ReplayedElimination, EqualsTheFullEliminationForManyRightHandSides) {
             f.EQUATIONS.A_EQ = original->EQUATIONS.A_EQ;
             for (int i = 1; i <= n; ++i) f.EQUATIONS.A_EQ(i, n + 1) = b[static_cast<std::size_t>(i - 1)];
             f.EQUATIONS.N_EQ = n;
-            EQSOL(f);
+            EQSOL(f, full.units);
             replay_elimination(record, n, b.data(), m.EQUATIONS.X_EQ);
             for (int j = 1; j <= n; ++j)
                 ASSERT_TRUE(same_bits(m.EQUATIONS.X_EQ[j], f.EQUATIONS.X_EQ[j]))
@@ -94,7 +95,7 @@ TEST(ReplayedElimination, RecordIsTheSameWithAnyNumberOfThreads) {
         m.EQUATIONS.A_EQ = original->EQUATIONS.A_EQ;
         m.EQUATIONS.N_EQ = n;
         records[static_cast<std::size_t>(t - 1)].size_for(n);
-        EQSOL(m, &records[static_cast<std::size_t>(t - 1)]);
+        EQSOL(m, solvers.back()->units, &records[static_cast<std::size_t>(t - 1)]);
     }
     for (int t = 2; t <= 3; ++t) {
         const RecordedSystem& a = records[0];
@@ -199,7 +200,7 @@ TEST(BoundarySystemCache, DropsTheLeastRecentlyUsedToStayWithinItsBound) {
 }
 
 // The test beach of the boundary rebuild, one aquifer step with a well.
-std::unique_ptr<Model> beach_step(const RunOptions& options) {
+std::unique_ptr<Model> beach_step(const AquiferSolverSettings& options) {
     auto m = testing::reference_beach();
     m->aquifer_solver.configure(options);
     m->WAVE_CONSD.T_WAVE = 8.0;
@@ -212,7 +213,8 @@ std::unique_ptr<Model> beach_step(const RunOptions& options) {
 }
 
 TEST(AquiferStepReuse, ARepeatedGeometryIsSolvedFromTheCacheToTheSameBits) {
-    RunOptions reuse, plain;
+    Units units;
+    AquiferSolverSettings reuse, plain;
     plain.reuse = false;
     plain.threads = 1;
     auto cached = beach_step(reuse);
@@ -226,8 +228,8 @@ TEST(AquiferStepReuse, ARepeatedGeometryIsSolvedFromTheCacheToTheSameBits) {
             for (int g = 1; g <= m->SED_INT.N_GRID; ++g) m->BEACH_PROFILE.Z_BED[g] = bed[g] + lift;
             for (int g = 1; g <= 6; ++g) m->WAVE.H_DIM[g] = 0.1 * (7 - g) + 0.05 * step;
         }
-        DINFIL_MODEL(*cached);
-        DINFIL_MODEL(*full);
+        DINFIL_MODEL(*cached, units);
+        DINFIL_MODEL(*full, units);
         for (int j = 1; j <= cached->CONFIG_BOUND.N_BND; ++j) {
             ASSERT_TRUE(same_bits(cached->NODE_PROPERTIES.PHI_BND[j], full->NODE_PROPERTIES.PHI_BND[j]))
                 << "step " << step << " node " << j;
@@ -261,7 +263,7 @@ void set_rectangle(Model& m, int n) {
 }
 
 TEST(KernelIntegrals, KeptIntegralsGiveTheSameMatrixAsAFreshIntegration) {
-    RunOptions reuse, plain;
+    AquiferSolverSettings reuse, plain;
     plain.reuse = false;
     reuse.threads = 2;
     Solver kept(1), fresh(1);

@@ -24,8 +24,9 @@ void raise_swash(Model& m) {
 }
 
 TEST(DinfilModel, StillWaterOnALevelWaterTableGivesNoFlow) {
+    Units units;
     auto m = beach_step();
-    DINFIL_MODEL(*m);
+    DINFIL_MODEL(*m, units);
     EXPECT_EQ(m->CONFIG_BOUND.N_BND, 27);
     for (int k = 1; k <= 30; ++k) {
         EXPECT_NEAR(m->INFILTRATION.INFIL[k], 0.0, 1e-15) << "grid node " << k;
@@ -36,9 +37,10 @@ TEST(DinfilModel, StillWaterOnALevelWaterTableGivesNoFlow) {
 }
 
 TEST(DinfilModel, RaisedSwashDrivesWaterIntoTheFace) {
+    Units units;
     auto m = beach_step();
     raise_swash(*m);
-    DINFIL_MODEL(*m);
+    DINFIL_MODEL(*m, units);
     const auto& inf = m->INFILTRATION;
     double total = 0.0;
     for (int k = 1; k <= 6; ++k) total += inf.INFIL[k];
@@ -58,9 +60,10 @@ TEST(DinfilModel, RaisedSwashDrivesWaterIntoTheFace) {
 }
 
 TEST(DinfilModel, FirstRatesAreTheValueOverTheStep) {
+    Units units;
     auto m = beach_step();
     raise_swash(*m);
-    DINFIL_MODEL(*m);
+    DINFIL_MODEL(*m, units);
     const auto& inf = m->INFILTRATION;
     for (int k = 1; k <= 30; ++k) {
         EXPECT_EQ(inf.INFIL_ND[k], 8.0 * inf.INFIL[k] / 0.5) << k;
@@ -70,12 +73,13 @@ TEST(DinfilModel, FirstRatesAreTheValueOverTheStep) {
 }
 
 TEST(DinfilModel, OnlyTheDimensionlessValueCarriesToTheNextCall) {
+    Units units;
     auto m = beach_step();
     raise_swash(*m);
-    DINFIL_MODEL(*m);
+    DINFIL_MODEL(*m, units);
     const auto first = m->INFILTRATION;
     m->TIME_RELATED.DT = 0.02;
-    DINFIL_MODEL(*m);  // same swash: the same solution, no change to rate
+    DINFIL_MODEL(*m, units);  // same swash: the same solution, no change to rate
     for (int k = 1; k <= 30; ++k) {
         EXPECT_EQ(m->INFILTRATION.INFIL[k], first.INFIL[k]) << k;
         EXPECT_EQ(m->INFILTRATION.INFIL_RATE[k], 0.0) << k;
@@ -83,7 +87,7 @@ TEST(DinfilModel, OnlyTheDimensionlessValueCarriesToTheNextCall) {
     }
     // Back to still water: the flow vanishes and the rates undo the last value.
     for (int g = 1; g <= 6; ++g) m->WAVE.H_DIM[g] = m->WAVE.H_DIM[g] - 0.2;
-    DINFIL_MODEL(*m);
+    DINFIL_MODEL(*m, units);
     for (int k = 1; k <= 6; ++k) {
         const double scale = std::fabs(first.INFIL_ND[k]) / 0.02;
         EXPECT_NEAR(m->INFILTRATION.INFIL_RATE[k], -first.INFIL_ND[k] / 0.02, 1e-9 * scale) << k;
@@ -92,12 +96,13 @@ TEST(DinfilModel, OnlyTheDimensionlessValueCarriesToTheNextCall) {
 }
 
 TEST(DinfilModel, ExtendedFaceSamplesUpToTheShoreline) {
+    Units units;
     auto m = beach_step();
     // Sea level 1.7 m, shoreline at grid node 9 (x = 16): 8 uniform face
     // nodes, the midpoint and the shoreline node 10.
     for (int g = 1; g <= 9; ++g) m->WAVE.H_DIM[g] = 1.7 - 0.2 * (g - 1);
     m->WAVE_CONSI.N_SHORE = 9;
-    DINFIL_MODEL(*m);
+    DINFIL_MODEL(*m, units);
     EXPECT_EQ(m->CONFIG_BOUND.N_FACE, 10);
     EXPECT_EQ(m->NODE_PROPERTIES.X_BND[10], 16.0);
     const auto& inf = m->INFILTRATION;
@@ -107,12 +112,13 @@ TEST(DinfilModel, ExtendedFaceSamplesUpToTheShoreline) {
 }
 
 TEST(DinfilModel, NoWellLeavesTheWellPartsZero) {
+    Units units;
     auto m = beach_step();
     raise_swash(*m);
     m->WELL.Q_WELL = 0.0;
     m->WELL.X_WELL = 10.0;
     m->WELL.Z_WELL = 0.5;
-    DINFIL_MODEL(*m);
+    DINFIL_MODEL(*m, units);
     for (int j = 1; j <= 27; ++j) {
         EXPECT_EQ(m->WELL.PHI_WELL[j], 0.0);
         EXPECT_EQ(m->WELL.DPHI_WELL[j], 0.0);
@@ -120,13 +126,14 @@ TEST(DinfilModel, NoWellLeavesTheWellPartsZero) {
 }
 
 TEST(DinfilModel, PumpingWellDrawsWaterThroughTheFace) {
+    Units units;
     auto still = beach_step();
-    DINFIL_MODEL(*still);
+    DINFIL_MODEL(*still, units);
     auto m = beach_step();
     m->WELL.Q_WELL = 0.01;
     m->WELL.X_WELL = 12.0;
     m->WELL.Z_WELL = 0.4;
-    DINFIL_MODEL(*m);
+    DINFIL_MODEL(*m, units);
     EXPECT_NE(m->WELL.PHI_WELL[5], 0.0);
     double total = 0.0, still_total = 0.0;
     for (int k = 1; k <= 6; ++k) {

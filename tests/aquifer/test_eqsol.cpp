@@ -47,8 +47,9 @@ void literal_gauss_jordan(Matrix1000& a, int n, BoundaryArray& x, int pivots[]) 
 struct SolverTest : ::testing::Test {
     std::unique_ptr<Model> model = make_model();
     Model& m = *model;
+    Units units;
     std::ostringstream console;
-    void SetUp() override { m.units.console = &console; }
+    void SetUp() override { units.console = &console; }
     void set_system(int n) { m.EQUATIONS.N_EQ = n; }
     double& a(int i, int j) { return m.EQUATIONS.A_EQ(i, j); }
 };
@@ -57,7 +58,7 @@ TEST_F(SolverTest, OneEquationIsTheQuotient) {
     set_system(1);
     a(1, 1) = 3.0;
     a(1, 2) = 1.0;
-    EQSOL(m);
+    EQSOL(m, units);
     EXPECT_EQ(m.EQUATIONS.X_EQ[1], 1.0 / 3.0);
     EXPECT_EQ(eqsol_pivot_columns(m)[1], 1);
     EXPECT_EQ(console.str(), "");
@@ -73,7 +74,7 @@ TEST_F(SolverTest, TieOfMagnitudesKeepsTheLowestColumn) {
     a(2, 1) = 1.0;
     a(2, 2) = 1.0;
     a(2, 3) = 2.0;
-    EQSOL(m);
+    EQSOL(m, units);
     EXPECT_EQ(eqsol_pivot_columns(m)[1], 1);
     EXPECT_EQ(eqsol_pivot_columns(m)[2], 2);
     EXPECT_EQ(m.EQUATIONS.X_EQ[1], 0.0);
@@ -90,7 +91,7 @@ TEST_F(SolverTest, PermutedIdentityIsSolvedExactlyThroughItsPermutation) {
         a(i, perm[i]) = 1.0;
         a(i, 6) = 10.0 * i + 0.25;
     }
-    EQSOL(m);
+    EQSOL(m, units);
     for (int i = 1; i <= 5; ++i) {
         EXPECT_EQ(eqsol_pivot_columns(m)[i], perm[i]) << "row " << i;
         EXPECT_EQ(m.EQUATIONS.X_EQ[perm[i]], 10.0 * i + 0.25) << "row " << i;
@@ -101,16 +102,16 @@ TEST_F(SolverTest, NoEquationsChangesNothing) {
     m.EQUATIONS.X_EQ[1] = 7.5;
     a(1, 1) = 2.0;
     set_system(0);
-    EQSOL(m);
+    EQSOL(m, units);
     EXPECT_EQ(m.EQUATIONS.X_EQ[1], 7.5);
     EXPECT_EQ(a(1, 1), 2.0);
     EXPECT_EQ(console.str(), "");
 }
 
-void expect_singular_stop(Model& m, std::ostringstream& console, const std::string& where) {
+void expect_singular_stop(Model& m, Units& units, std::ostringstream& console, const std::string& where) {
     m.EQUATIONS.X_EQ[1] = -1.0;
     try {
-        EQSOL(m);
+        EQSOL(m, units);
         FAIL() << "a singular system must stop the run";
     } catch (const RunFailure& failure) {
         EXPECT_EQ(failure.status(), EXIT_NUMERICAL);
@@ -130,7 +131,7 @@ TEST_F(SolverTest, DependentRowStopsTheRunEvenWithAZeroRightHandSide) {
     const double rows[3][3] = {{1, 2, 0}, {0, 1, 3}, {1, 3, 3}};
     for (int i = 1; i <= 3; ++i)
         for (int j = 1; j <= 3; ++j) a(i, j) = rows[i - 1][j - 1];
-    expect_singular_stop(m, console, "zero pivot in row 3 of 3");
+    expect_singular_stop(m, units, console, "zero pivot in row 3 of 3");
 }
 
 TEST_F(SolverTest, NotANumberPivotStopsTheRun) {
@@ -138,13 +139,13 @@ TEST_F(SolverTest, NotANumberPivotStopsTheRun) {
     a(1, 1) = std::nan("");
     a(1, 2) = 1.0;
     a(2, 2) = 1.0;
-    expect_singular_stop(m, console, "zero pivot in row 1 of 2");
+    expect_singular_stop(m, units, console, "zero pivot in row 1 of 2");
 }
 
 TEST_F(SolverTest, TooManyEquationsStopTheRun) {
     set_system(MAX_EQUATIONS + 1);
     try {
-        EQSOL(m);
+        EQSOL(m, units);
         FAIL();
     } catch (const RunFailure& failure) {
         EXPECT_EQ(failure.status(), EXIT_NUMERICAL);
@@ -178,7 +179,7 @@ TEST_F(SolverTest, RandomSystemsAreBitIdenticalToTheLiteralElimination) {
         fill_random(m.EQUATIONS.A_EQ, n, rng);
         reference->EQUATIONS.A_EQ = m.EQUATIONS.A_EQ;
         set_system(n);
-        EQSOL(m);
+        EQSOL(m, units);
         literal_gauss_jordan(reference->EQUATIONS.A_EQ, n, reference->EQUATIONS.X_EQ, pivots);
         for (int i = 1; i <= n; ++i) ASSERT_EQ(eqsol_pivot_columns(m)[i], pivots[i]) << "n " << n << " row " << i;
         for (int j = 1; j <= n; ++j)
@@ -199,7 +200,7 @@ TEST_F(SolverTest, RandomSystemsLeaveASmallResidual) {
         fill_random(m.EQUATIONS.A_EQ, n, rng);
         original->EQUATIONS.A_EQ = m.EQUATIONS.A_EQ;
         set_system(n);
-        EQSOL(m);
+        EQSOL(m, units);
         const Matrix1000& a0 = original->EQUATIONS.A_EQ;
         for (int i = 1; i <= n; ++i) {
             double r = -a0(i, n + 1);

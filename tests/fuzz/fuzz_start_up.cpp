@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tidmor::Model& m = *model;
     reset_start_up_blocks(m);
     std::ostringstream console;
-    m.units.console = &console;
+    units.console = &console;
     std::istringstream unit5(std::string(reinterpret_cast<const char*>(data), size));
     try {
         tidmor::INPUT_DATA(m, unit5, "fuzz.dat");

@@ -15,13 +15,14 @@ namespace {
 struct OutputFixture : ::testing::Test {
     std::unique_ptr<Model> model = make_model();
     Model& m = *model;
+    Units units;
     std::ostringstream outw, outb, outg, outs;
 
     void SetUp() override {
-        m.units.outw.stream = &outw;
-        m.units.outb.stream = &outb;
-        m.units.outg.stream = &outg;
-        m.units.outs.stream = &outs;
+        units.outw.stream = &outw;
+        units.outb.stream = &outb;
+        units.outg.stream = &outg;
+        units.outs.stream = &outs;
         m.WAVE_CONSD.T_WAVE = 8.0;
         m.TIME_RELATED.T_MAX = 100.0;
         m.N_CAL.N_OUT = 1.0;
@@ -47,7 +48,7 @@ struct OutputFixture : ::testing::Test {
         for (int s = 1; s <= count; ++s) {
             m.N_CAL.N_STEP = s;
             const auto before = outw.str().size();
-            OUTPUT(m);
+            OUTPUT(m, units);
             if (outw.str().size() != before) steps.push_back(s);
         }
         return steps;
@@ -55,11 +56,11 @@ struct OutputFixture : ::testing::Test {
 };
 
 TEST_F(OutputFixture, AquiferOffWritesOneEmptyLinePerBlock) {
-    OUTPUT_INI(m);
+    OUTPUT_INI(m, units);
     EXPECT_EQ(outg.str(), "\n");
     m.TIME_RELATED.TIME = 99.0;
     m.N_CAL.N_STEP = 1;
-    OUTPUT(m);
+    OUTPUT(m, units);
     EXPECT_EQ(outg.str(), "\n\n");
     // No wet node: the wave snapshot is one empty line too.
     EXPECT_EQ(outw.str(), "\n");
@@ -67,7 +68,7 @@ TEST_F(OutputFixture, AquiferOffWritesOneEmptyLinePerBlock) {
 
 TEST_F(OutputFixture, InitialAquiferBlockHasFieldsOfThirteen) {
     two_node_boundary();
-    OUTPUT_INI(m);
+    OUTPUT_INI(m, units);
     EXPECT_EQ(outg.str(),
               "    10.100000    10.100000     1.010000     1.000000    -0.012346\n"
               "    10.100000    15.000000     1.500000     1.500000     0.000000\n");
@@ -77,7 +78,7 @@ TEST_F(OutputFixture, SnapshotAquiferBlockHasFieldsOfTwelve) {
     two_node_boundary();
     m.TIME_RELATED.TIME = 99.0;
     m.N_CAL.N_STEP = 3;
-    OUTPUT(m);
+    OUTPUT(m, units);
     EXPECT_EQ(outg.str(),
               "   10.100000   10.100000    1.010000    1.000000   -0.012346\n"
               "   10.100000   15.000000    1.500000    1.500000    0.000000\n");
@@ -93,7 +94,7 @@ TEST_F(OutputFixture, WaveSnapshotLines) {
     m.WAVE.U_DIM[2] = -100.0;
     m.INFILTRATION.INFIL[2] = -1.5e-5;
     m.N_CAL.N_STEP = 7;
-    OUTPUT(m);
+    OUTPUT(m, units);
     EXPECT_EQ(outw.str(),
               "         96.12  0.0000000000  1.0000000000 -0.1250000000  0.0000000000\n"
               "         96.12  0.2500000000**************************** -0.0000150000\n");
@@ -121,12 +122,12 @@ TEST_F(OutputFixture, PeriodClosingClearsSumsAndKeepsNetTransport) {
         p.QS_NET[j] = 0.5 * j;
     }
     m.SED_TRANS.T_CYCLE = 7.9;
-    OUTPUT(m);
+    OUTPUT(m, units);
     EXPECT_EQ(m.SED_TRANS.T_CYCLE, 7.9);
     EXPECT_EQ(p.QS_ON[1], 1.0);
 
     m.SED_TRANS.T_CYCLE = 8.0;
-    OUTPUT(m);
+    OUTPUT(m, units);
     EXPECT_EQ(m.SED_TRANS.T_CYCLE, 0.0);
     for (int j = 1; j <= 3; ++j) {
         EXPECT_EQ(p.QS_ON[j], 0.0);
@@ -156,7 +157,7 @@ TEST_F(OutputFixture, TenthPeriodWritesProfileAndSwashRecords) {
     m.RUNUP.X_UP = 19.75;
     m.RUNUP.SLOPE_SWASH = 0.1;
     m.SED_TRANS.T_CYCLE = 9.0;
-    OUTPUT(m);
+    OUTPUT(m, units);
     EXPECT_EQ(outb.str(),
               "*************     0.001000    -0.002000     0.000000\n"
               "*************     0.000000     0.000000     0.022100\n");
@@ -170,7 +171,7 @@ TEST_F(OutputFixture, FailedWriteIsFatal) {
     m.N_CAL.N_PERIOD = 10;
     m.SED_TRANS.T_CYCLE = 9.0;
     try {
-        OUTPUT(m);
+        OUTPUT(m, units);
         FAIL() << "a failed write went unnoticed";
     } catch (const RunFailure& failure) {
         EXPECT_EQ(failure.status(), EXIT_INPUT_OR_FILE);

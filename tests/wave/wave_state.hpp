@@ -2,7 +2,7 @@
 // Hand-built wave states for the tests of the swash model.
 #include <memory>
 
-#include "run/model.hpp"
+#include "model/model.hpp"
 
 namespace tidmor::wave_test {
 

@@ -1,4 +1,4 @@
-#include "common/interrupt.hpp"
+#include "common/stop_request.hpp"
 
 #include <atomic>
 #include <csignal>
@@ -12,26 +12,7 @@ namespace {
 std::atomic<int> recorded_signal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
-extern "C" void record_signal(int signal_number) { recorded_signal.store(signal_number, std::memory_order_relaxed); }
-
-struct sigaction previous_sigint, previous_sigterm;
-
 }  // namespace
-
-InterruptHandlers::InterruptHandlers() {
-    request_interrupt(0);
-    struct sigaction action {};
-    action.sa_handler = record_signal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, &previous_sigint);
-    sigaction(SIGTERM, &action, &previous_sigterm);
-}
-
-InterruptHandlers::~InterruptHandlers() {
-    sigaction(SIGINT, &previous_sigint, nullptr);
-    sigaction(SIGTERM, &previous_sigterm, nullptr);
-}
 
 void request_interrupt(int signal_number) noexcept { recorded_signal.store(signal_number, std::memory_order_relaxed); }
 

@@ -12,23 +12,15 @@
 // A Model is large (three dense 1000 x 1000 arrays, 24 MB): create it with
 // make_model(), never on the stack.
 #include <cstdint>
-#include <iostream>
 #include <memory>
 
 #include "aquifer/aquifer_solver.hpp"
 #include "aquifer/gauss_legendre15.hpp"
 #include "common/fixed_array.hpp"
-#include "common/units.hpp"
+#include "model/extents.hpp"
+#include "model/work_space.hpp"
 
 namespace tidmor {
-
-inline constexpr int GRID_NODES = 4000;       // extent of every wave-grid array
-inline constexpr int BOUNDARY_NODES = 1000;   // extent of every aquifer node array
-inline constexpr int MAX_EQUATIONS = 999;     // right-hand side sits in column N_EQ + 1
-
-using GridArray = Array1<double, GRID_NODES>;
-using BoundaryArray = Array1<double, BOUNDARY_NODES>;
-using BoundaryCodes = Array1<std::int32_t, BOUNDARY_NODES>;
 
 namespace blocks {
 
@@ -200,17 +192,6 @@ private:
 
 }  // namespace blocks
 
-// The connected files and the console. Not part of the model's physics:
-// tests connect the units to string streams.
-struct Units {
-    std::ostream* console = &std::cout;
-    OutputUnit outw{9, "outw.dat", nullptr};  // wave snapshots
-    OutputUnit outb{7, "outb.dat", nullptr};  // beach profiles
-    OutputUnit outg{3, "outg.dat", nullptr};  // aquifer boundary snapshots
-    OutputUnit outs{8, "outs.dat", nullptr};  // swash statistics
-    Progress* progress = nullptr;             // the progress line, when shown
-};
-
 struct Model {
     blocks::TIME_RELATED TIME_RELATED;
     blocks::N_CAL N_CAL;
@@ -242,10 +223,10 @@ struct Model {
     blocks::INFILTRATION INFILTRATION;
     blocks::GAUSS GAUSS;
 
-    Units units;
     // Threads, reuse of boundary systems and the solver's work space
     // (defaults when the model is made without run options).
     AquiferSolver aquifer_solver;
+    WorkSpace work;
 };
 
 // A zeroed model on the heap.

@@ -3,7 +3,8 @@
 
 #include <csignal>
 
-#include "common/interrupt.hpp"
+#include "common/stop_request.hpp"
+#include "run/interrupt.hpp"
 #include "common/run_failure.hpp"
 
 namespace tidmor {

@@ -1,4 +1,4 @@
-#include "common/progress.hpp"
+#include "run/progress.hpp"
 
 #include <cmath>
 #include <cstdio>

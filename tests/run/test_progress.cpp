@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "common/progress.hpp"
+#include "run/progress.hpp"
 
 namespace tidmor {
 namespace {

@@ -8,9 +8,11 @@
 #include <streambuf>
 #include <string>
 
+#include "common/units.hpp"
+
 namespace tidmor {
 
-class Progress {
+class Progress : public RelaxationObserver {
 public:
     // `t_max` and `t_wave` give the number of wave periods the run has:
     // the time loop runs while the model time is below T_MAX.
@@ -18,7 +20,7 @@ public:
 
     // A sweep of the start-up relaxation of the water table: the sweep
     // number and the mean movement of the water-table nodes in it (m).
-    void relaxation_sweep(int sweep, double movement);
+    void relaxation_sweep(int sweep, double movement) override;
 
     // A step of the time loop, at model time `time` (s); `period_closed`
     // when the step ended a wave period.

@@ -1,6 +1,6 @@
 #pragma once
-// Ending a run on SIGINT (Ctrl-C) or SIGTERM (kill, a batch system's time
-// limit) without losing what was written.
+// A request to end the run, recorded by a signal handler (SIGINT, Ctrl-C;
+// SIGTERM, kill or a batch system's time limit) and honoured between steps.
 //
 // The handler only records the signal in a lock-free atomic, which is all a
 // handler may safely do. The time loop checks it once per step and the
@@ -8,21 +8,14 @@
 // RunFailure, so the result files are closed by the ordinary failure path
 // and hold every line written so far, each one whole. The exit status is
 // 128 + the signal number (130, 143), as a shell reports a killed program.
+//
+// The flag is the one mutable value the process shares: a signal is meant
+// for every model the process runs.
 #include <string>
 
 namespace tidmor {
 
-// Installs the handlers for SIGINT and SIGTERM while it lives, clears any
-// signal recorded earlier, and puts the previous handlers back at the end.
-class InterruptHandlers {
-public:
-    InterruptHandlers();
-    ~InterruptHandlers();
-    InterruptHandlers(const InterruptHandlers&) = delete;
-    InterruptHandlers& operator=(const InterruptHandlers&) = delete;
-};
-
-// Records a signal as the handler does (0 clears it).
+// Records a signal as the handler does (0 clears it); safe in a signal handler.
 void request_interrupt(int signal_number) noexcept;
 
 // The signal recorded since the handlers were installed, or 0.
