@@ -6,10 +6,9 @@ import os
 import sys
 import warnings
 
-from .input_data import InputDataError
 from .program import find_tidmor
-from .readers import ResultFileError, TidmorFieldWarning, read_case
-from .sweep import SweepError
+from .readers import TidmorFieldWarning, read_case
+from .text_files import BadInput
 
 
 def _read(args):
@@ -36,25 +35,32 @@ def _plot(args):
     return 0
 
 
-def _sweep(args):
-    from .sweep import run_sweep
-    tidmor = find_tidmor(args.tidmor)
-    results, job_id = run_sweep(args.plan, tidmor, backend="slurm" if args.slurm else "parallel", jobs=args.jobs,
-                                sshlogins=args.sshlogin or (), partition=args.partition, wait=args.wait,
-                                dry_run=args.dry_run)
-    if results is None:
-        return 0
+def report_cases(results):
+    """Lists the cases that failed on stderr; returns how many failed."""
     failed = 0
     for result in results:
         name = os.path.basename(result.case_dir)
         if result.status is None:
             failed += 1
-            print(f"{name}: did not finish (killed, timed out or not run); see its folder", file=sys.stderr)
+            why = (result.run or {}).get("stopped_by") or "killed, timed out or not run"
+            print(f"{name}: did not finish ({why}); see its folder", file=sys.stderr)
         elif result.status != 0:
             failed += 1
             # The program's warnings come first; the line that ends the run is the last.
             reason = result.stderr.splitlines()[-1] if result.stderr else "(no stderr)"
             print(f"{name}: failed with exit status {result.status}: {reason}", file=sys.stderr)
+    return failed
+
+
+def _sweep(args):
+    from .sweep import run_sweep
+    tidmor = find_tidmor(args.tidmor)
+    results, job_id = run_sweep(args.plan, tidmor, backend="slurm" if args.slurm else "parallel", jobs=args.jobs,
+                                sshlogins=args.sshlogin or (), partition=args.partition, wait=args.wait,
+                                dry_run=args.dry_run, max_cases=args.max_cases)
+    if results is None:
+        return 0
+    failed = report_cases(results)
     print(f"{len(results) - failed} of {len(results)} cases done" + (f", {failed} failed" if failed else ""))
     return 1 if failed else 0
 
@@ -63,6 +69,16 @@ def _summary(args):
     from .summary import summarise_sweep
     print(summarise_sweep(args.sweep, args.output))
     return 0
+
+
+def _positive_int(text):
+    try:
+        value = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"{text!r} is not a whole number") from None
+    if value < 1:
+        raise argparse.ArgumentTypeError(f"{value} must be 1 or more")
+    return value
 
 
 def build_parser():
@@ -89,7 +105,7 @@ def build_parser():
     p = commands.add_parser("sweep", help="write and run the cases of a sweep file (GNU parallel or Slurm)")
     p.add_argument("plan", metavar="FILE", help="TOML or YAML sweep file")
     p.add_argument("--tidmor", help="tidmor executable (default: $TIDMOR, build/tidmor, PATH)")
-    p.add_argument("-j", "--jobs", type=int, help="cases at a time on each host (default: [run] jobs of the sweep file)")
+    p.add_argument("-j", "--jobs", type=_positive_int, help="cases at a time on each host (default: [run] jobs of the sweep file)")
     p.add_argument("--sshlogin", action="append",
                    help="run on this host over ssh (GNU parallel's --sshlogin, e.g. 4/user@host); repeatable; "
                         "the sweep folder and tidmor must be at the same path there")
@@ -97,6 +113,8 @@ def build_parser():
     p.add_argument("--partition", help="Slurm partition")
     p.add_argument("--wait", action="store_true", help="with --slurm: wait for the array and report the cases")
     p.add_argument("--dry-run", action="store_true", help="write the case folders and print the command only")
+    p.add_argument("--max-cases", type=_positive_int, default=10_000,
+                   help="refuse a sweep of more cases than this (default 10000)")
     p.set_defaults(run=_sweep)
 
     p = commands.add_parser("summary", help="one CSV table of the cases of a sweep folder")
@@ -116,6 +134,11 @@ def main(argv=None):
     warnings.simplefilter("always", TidmorFieldWarning)
     try:
         return args.run(args)
-    except (SweepError, InputDataError, ResultFileError, FileNotFoundError) as error:
+    except (BadInput, FileNotFoundError) as error:
         print(f"tidmor-tools: {error}", file=sys.stderr)
+        return 2
+    except OSError as error:
+        # A file or folder the tools were told to write or read that the system refuses.
+        where = f"{error.filename}: " if error.filename else ""
+        print(f"tidmor-tools: {where}{error.strerror or error}", file=sys.stderr)
         return 2

@@ -27,8 +27,9 @@ import warnings
 import numpy as np
 import xarray as xr
 
-from .fixed_columns import is_overflow, parse_field, split_fields
+from .fixed_columns import FieldError, is_overflow, parse_field, split_fields
 from .input_data import InputData, read_case_input
+from .text_files import BadInput, read_text
 
 # Line layouts: (field width, field count).
 WAVE_LAYOUT = (14, 5)
@@ -50,15 +51,20 @@ class TidmorFieldWarning(UserWarning):
     """A field of asterisks (a value too wide for its field) read as NaN, or a layout that does not add up."""
 
 
-class ResultFileError(ValueError):
+class ResultFileError(BadInput):
     """A result file whose layout is not that of the model."""
 
 
 def _lines(path):
-    if not os.path.exists(path):
+    if not os.path.lexists(path):
         return []
-    with open(path, encoding="ascii") as handle:
-        return handle.read().splitlines()
+    try:
+        lines = read_text(path, "result file", "ascii").split("\n")
+    except BadInput as error:
+        raise ResultFileError(str(error)) from None
+    if lines[-1] == "":
+        lines.pop()
+    return lines
 
 
 def _values(path, line_no, line, layout, overflow):
@@ -68,10 +74,13 @@ def _values(path, line_no, line, layout, overflow):
             f"{path}, line {line_no}: {len(line)} characters where {width * count} were expected "
             f"({count} fields of {width}); is this a result file of the model?")
     fields = split_fields(line, width, count)
-    try:
-        values = [parse_field(text) for text in fields]
-    except ValueError:
-        raise ResultFileError(f"{path}, line {line_no}: a field is not a number: {line!r}") from None
+    values = []
+    for k, text in enumerate(fields, start=1):
+        try:
+            values.append(parse_field(text))
+        except FieldError as error:
+            raise ResultFileError(f"{path}, line {line_no}: field {k} (columns {(k - 1) * width + 1}-{k * width}) "
+                                  f"{error}") from None
     stars = sum(1 for text in fields if is_overflow(text))
     if stars and not overflow[0]:
         overflow.append(line_no)
