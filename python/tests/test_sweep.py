@@ -57,6 +57,7 @@ def test_four_cases_run_with_gnu_parallel_give_the_results_of_a_run_by_hand(grid
     assert [(os.path.basename(r.case_dir), r.status) for r in results] == [
         ("case_001", 0), ("case_002", 0), ("case_003", 0), ("case_004", 0)]
     for r in results:
+        assert r.run["exit_status"] == 0 and r.run["input_file"]["name"] == "case.dat"
         alone = str(tmp / "alone" / os.path.basename(r.case_dir))
         assert run_alone(tidmor, r.case_dir, alone) == 0
         for name in ("outw.dat", "outb.dat", "outg.dat", "outs.dat"):

@@ -7,12 +7,13 @@ import sys
 import warnings
 
 from .program import find_tidmor
+from .provenance import TidmorProvenanceWarning
 from .readers import TidmorFieldWarning, read_case
 from .text_files import BadInput
 
 
 def _read(args):
-    case = read_case(args.case, args.results)
+    case = read_case(args.case, args.results, force=args.force)
     data = case["input"]
     print(f"input data file {data.path}: DX = {data.dx!r} m, N_GRID = {data.n_grid}, "
           f"initial shoreline node {data.initial_shoreline_node}")
@@ -24,8 +25,23 @@ def _read(args):
 
 def _convert(args):
     from .netcdf import convert_case
-    print(convert_case(args.case, args.output, args.tidmor, command="tidmor-tools " + " ".join(sys.argv[1:])))
+    print(convert_case(args.case, args.output, args.tidmor, command="tidmor-tools " + " ".join(sys.argv[1:]),
+                       start_time=args.start_time, force=args.force, results_dir=args.results))
     return 0
+
+
+def _check_cf(args):
+    from .cf_check import check_cf
+    problems = []
+    for path in args.files:
+        try:
+            problems += check_cf(path)
+        except OSError as error:
+            raise BadInput(f"{path}: not a netCDF file that can be read ({error})") from None
+    for problem in problems:
+        print(problem)
+    print(f"{len(args.files)} file(s) checked, {len(problems)} problem(s)")
+    return 1 if problems else 0
 
 
 def _plot(args):
@@ -89,13 +105,23 @@ def build_parser():
     p.add_argument("case", help='case folder (with "SIM.FILE"); a folder such as CASE/expected takes the '
                                 "input of its parent")
     p.add_argument("--results", help="folder of the result files (default: the case folder)")
+    p.add_argument("--force", action="store_true", help="read results whose input changed after the run")
     p.set_defaults(run=_read)
 
     p = commands.add_parser("convert", help="write the results of a case as one CF netCDF file")
     p.add_argument("case")
     p.add_argument("-o", "--output", help="netCDF file to write (default: NAME.nc here, NAME the case folder's name)")
-    p.add_argument("--tidmor", help="tidmor executable asked for its version")
+    p.add_argument("--results", help="folder of the result files (default: the case folder)")
+    p.add_argument("--tidmor", help="tidmor executable asked for its version when the results have no run.json")
+    p.add_argument("--start-time", help="UTC time of the start of the run, e.g. 2024-03-01T06:00:00Z "
+                                        "(default 2000-01-01T00:00:00Z)")
+    p.add_argument("--force", action="store_true",
+                   help="convert results whose input changed after the run, with a warning recorded in the file")
     p.set_defaults(run=_convert)
+
+    p = commands.add_parser("check-cf", help="check netCDF files written by convert against the CF rules they use")
+    p.add_argument("files", nargs="+", metavar="FILE.nc")
+    p.set_defaults(run=_check_cf)
 
     p = commands.add_parser("plot", help="draw the figures of a case as PNG files")
     p.add_argument("case")
@@ -132,6 +158,7 @@ def main(argv=None):
 
     warnings.showwarning = show
     warnings.simplefilter("always", TidmorFieldWarning)
+    warnings.simplefilter("always", TidmorProvenanceWarning)
     try:
         return args.run(args)
     except (BadInput, FileNotFoundError) as error:

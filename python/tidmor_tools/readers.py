@@ -47,6 +47,16 @@ BLOCK_GENERATED, BLOCK_AT_REST, BLOCK_SNAPSHOT = 1, 2, 3
 BLOCK_KIND_NAMES = "generated_mesh boundary_at_rest snapshot"
 
 
+# The transport sums: efficiency (1) times the boundary-layer factor (1) times u cubed (m3 s-3) times the step
+# length (s) over the friction slope tan(phi) +- bed slope (1), summed over the steps of a period.
+TRANSPORT_UNITS = "m3 s-2"
+TRANSPORT_COMMENT = ("the model's transport sum over the steps of the wave period: efficiency times the "
+                     "boundary-layer factor times u**3 times the time step over (TAN_PHI +- mean bed slope), with u "
+                     "the depth-averaged velocity limited to 2 m/s; no density, friction factor or gravity enters. "
+                     "The profile update takes the bed change as minus the x-derivative of the smoothed net sum "
+                     "divided by the number 1060")
+
+
 class TidmorFieldWarning(UserWarning):
     """A field of asterisks (a value too wide for its field) read as NaN, or a layout that does not add up."""
 
@@ -181,12 +191,10 @@ def read_profiles(path: str, data: InputData) -> xr.Dataset:
         {
             "qs_on": (("record", "node"), qs_on, {
                 "long_name": "sediment transport summed over the wave period, onshore flow",
-                "comment": "the model's transport sum: efficiency times u cubed times the step length over "
-                           "the friction slope, summed over the steps of the period"}),
+                "units": TRANSPORT_UNITS, "comment": TRANSPORT_COMMENT}),
             "qs_off": (("record", "node"), qs_off, {
-                "long_name": "sediment transport summed over the wave period, offshore flow",
-                "comment": "the model's transport sum: efficiency times u cubed times the step length over "
-                           "the friction slope, summed over the steps of the period"}),
+                "long_name": "sediment transport summed over the wave period, offshore flow (negative)",
+                "units": TRANSPORT_UNITS, "comment": TRANSPORT_COMMENT}),
             "z_bed": (("record", "node"), z_bed, {
                 "long_name": "bed elevation above the seabed at the seaward end, after the profile update",
                 "units": "m"}),
@@ -301,7 +309,7 @@ def read_aquifer(path: str, data: InputData, waves: xr.Dataset) -> xr.Dataset:
     return xr.Dataset(
         {
             "block_kind": (("block",), np.array(kinds, dtype=np.int8), {
-                "long_name": "kind of boundary block", "flag_values": np.array([1, 2, 3], dtype=np.int8),
+                "long_name": "kind of boundary block", "units": "1", "flag_values": np.array([1, 2, 3], dtype=np.int8),
                 "flag_meanings": BLOCK_KIND_NAMES}),
             "n_bnd": (("block",), np.array([len(b) for b in blocks], dtype=np.int32),
                       {"long_name": "number of aquifer boundary nodes", "units": "1"}),
@@ -319,7 +327,8 @@ def read_aquifer(path: str, data: InputData, waves: xr.Dataset) -> xr.Dataset:
             "dhead_dn": (("block", "bnd_node"), q, {
                 "long_name": "derivative of the head along the outward normal", "units": "1"}),
             "part": (("block", "bnd_node"), parts, {
-                "long_name": "part of the aquifer boundary", "flag_values": np.array([1, 2, 3, 4], dtype=np.int8),
+                "long_name": "part of the aquifer boundary", "units": "1",
+                "flag_values": np.array([1, 2, 3, 4], dtype=np.int8),
                 "flag_meanings": PART_NAMES, "_FillValue": np.int8(0)}),
         },
         coords={
@@ -347,12 +356,15 @@ def case_name(case_dir: str) -> str:
     return os.path.basename(os.path.abspath(input_folder(case_dir)))
 
 
-def read_case(case_dir: str, results_dir: str | None = None) -> dict:
+def read_case(case_dir: str, results_dir: str | None = None, force: bool = False) -> dict:
     """Reads a case: the input found through "SIM.FILE" in `case_dir`, the result files in `results_dir`
     (default: the case folder itself). A folder without "SIM.FILE" whose parent has one, such as a case's
-    `expected/` folder, takes its input from the parent."""
+    `expected/` folder, takes its input from the parent. When the results have a "run.json" whose input hashes
+    differ from the input now, a ProvenanceError, or with `force` a warning (see `provenance`)."""
+    from .provenance import case_provenance
     data = read_case_input(input_folder(case_dir))
     where = results_dir if results_dir is not None else case_dir
+    provenance = case_provenance(input_folder(case_dir), where, force)
     if not any(os.path.exists(os.path.join(where, name)) for name in ("outw.dat", "outb.dat", "outg.dat", "outs.dat")):
         raise ResultFileError(f"{where}: holds no result file (outw.dat, outb.dat, outg.dat, outs.dat); run the case "
                               "there first, or give the folder of its results")
@@ -364,4 +376,5 @@ def read_case(case_dir: str, results_dir: str | None = None) -> dict:
         "profile": profiles,
         "swash": read_swash(os.path.join(where, "outs.dat"), profiles),
         "aquifer": read_aquifer(os.path.join(where, "outg.dat"), data, waves),
+        "provenance": provenance,
     }
