@@ -46,7 +46,7 @@ def _check_cf(args):
 
 def _plot(args):
     from .figures import plot_case
-    for path in plot_case(args.case, args.output):
+    for path in plot_case(args.case, args.output, force=args.force):
         print(path)
     return 0
 
@@ -126,6 +126,7 @@ def build_parser():
     p = commands.add_parser("plot", help="draw the figures of a case as PNG files")
     p.add_argument("case")
     p.add_argument("-o", "--output", help="folder for the figures (default: NAME-figures here)")
+    p.add_argument("--force", action="store_true", help="draw results whose input changed after the run")
     p.set_defaults(run=_plot)
 
     p = commands.add_parser("sweep", help="write and run the cases of a sweep file (GNU parallel or Slurm)")
