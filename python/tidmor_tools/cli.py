@@ -81,6 +81,14 @@ def _sweep(args):
     return 1 if failed else 0
 
 
+def _budget(args):
+    from .budget import write_budget_csv
+    from .readers import case_name
+    case = read_case(args.case, args.results, force=args.force)
+    print(write_budget_csv(case, args.output or case_name(args.case) + "-budget.csv"))
+    return 0
+
+
 def _summary(args):
     from .summary import summarise_sweep
     print(summarise_sweep(args.sweep, args.output))
@@ -143,6 +151,13 @@ def build_parser():
     p.add_argument("--max-cases", type=_positive_int, default=10_000,
                    help="refuse a sweep of more cases than this (default 10000)")
     p.set_defaults(run=_sweep)
+
+    p = commands.add_parser("budget", help="face flow and aquifer water budget of every snapshot as CSV")
+    p.add_argument("case")
+    p.add_argument("-o", "--output", help="CSV file (default: NAME-budget.csv here)")
+    p.add_argument("--results", help="folder of the result files (default: the case folder)")
+    p.add_argument("--force", action="store_true", help="use results whose input changed after the run")
+    p.set_defaults(run=_budget)
 
     p = commands.add_parser("summary", help="one CSV table of the cases of a sweep folder")
     p.add_argument("sweep", help="sweep folder")
