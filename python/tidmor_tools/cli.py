@@ -1,4 +1,4 @@
-"""The command line: `tidmor-tools read|convert|plot|sweep|summary ...`."""
+"""The command line: `tidmor-tools read|convert|check-cf|plot|budget|sweep|summary|converge ...`."""
 from __future__ import annotations
 
 import argparse
@@ -106,7 +106,7 @@ def _positive_int(text):
 
 
 def build_parser():
-    parser = argparse.ArgumentParser(prog="tidmor-tools", description="Read, convert, plot and sweep TIDMOR cases.")
+    parser = argparse.ArgumentParser(prog="tidmor-tools", description="Read, convert, plot, budget, sweep and converge TIDMOR cases.")
     commands = parser.add_subparsers(dest="command", required=True)
 
     p = commands.add_parser("read", help="read the four result files of a case and show them as datasets")
