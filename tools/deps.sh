@@ -13,7 +13,7 @@ packages_of() {
     model) echo "g++ cmake make pkg-config libmpfr-dev" ;;
     test)  echo "libgtest-dev" ;;
     bench) echo "libbenchmark-dev" ;;
-    python) echo "python3 python3-numpy python3-xarray python3-netcdf4 python3-matplotlib python3-pytest python3-yaml netcdf-bin parallel" ;;
+    python) echo "python3 python3-numpy python3-xarray python3-netcdf4 python3-matplotlib python3-pytest python3-yaml netcdf-bin udunits-bin parallel python3-venv python3-pip python3-setuptools python3-wheel" ;;
     cluster) echo "slurm-wlm munge" ;;
     fuzz)  echo "clang libclang-rt-14-dev" ;;
     *) echo "tools/deps.sh: unknown group '$1' (model, test, bench, python, cluster, fuzz)" >&2; exit 1 ;;

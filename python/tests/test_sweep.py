@@ -1,6 +1,7 @@
 """Sweeps run for real with GNU parallel on a short case, and the faults of a sweep file."""
 import csv
 import filecmp
+import json
 import os
 import shutil
 import subprocess
@@ -56,6 +57,7 @@ def test_four_cases_run_with_gnu_parallel_give_the_results_of_a_run_by_hand(grid
     assert [(os.path.basename(r.case_dir), r.status) for r in results] == [
         ("case_001", 0), ("case_002", 0), ("case_003", 0), ("case_004", 0)]
     for r in results:
+        assert r.run["exit_status"] == 0 and r.run["input_file"]["name"] == "case.dat"
         alone = str(tmp / "alone" / os.path.basename(r.case_dir))
         assert run_alone(tidmor, r.case_dir, alone) == 0
         for name in ("outw.dat", "outb.dat", "outg.dat", "outs.dat"):
@@ -142,7 +144,7 @@ def test_the_command_reports_a_bad_spec_on_stderr_with_status_2(tmp_path, tidmor
     result = subprocess.run([sys.executable, COMMAND, "sweep", plan, "--tidmor", tidmor], capture_output=True,
                             text=True)
     assert result.returncode == 2 and result.stdout == ""
-    assert result.stderr == f"tidmor-tools: {plan}: [grid]: H_WAVE must be a non-empty list of values, e.g. " \
+    assert result.stderr == f"tidmor-tools: {plan}, line 3: [grid]: H_WAVE must be a non-empty list of values, e.g. " \
                             "H_WAVE = [0.4, 0.6]\n"
 
 
@@ -152,20 +154,26 @@ def test_yaml_spec_and_slurm_script_without_submitting(tmp_path, tidmor):
     messages = []
     results, job = run_sweep(plan, tidmor, backend="slurm", dry_run=True, log=messages.append)
     assert messages[-1].startswith("sbatch --parsable --array=1,2 ")
+    # The runner stops the program after 90 s; the job has a minute more to record that.
+    assert " --time=3 " in messages[-1] and f"--output={tmp_path}/sweep/slurm-%A_%a.out" in messages[-1]
     with open(tmp_path / "sweep" / "sweep.sbatch") as handle:
         script = handle.read()
-    assert "#SBATCH --time=2\n" in script and 'sed -n "${SLURM_ARRAY_TASK_ID}p"' in script
+    assert 'sed -n "${SLURM_ARRAY_TASK_ID}p"' in script and f"run_case.py --timeout 90.0 {tidmor} " in script
 
 
 def test_a_case_over_its_time_limit_is_reported_as_not_finished(tmp_path):
     slow = tmp_path / "slow_tidmor"
-    slow.write_text("#!/bin/sh\nsleep 30\n")
+    slow.write_text('#!/bin/sh\n[ "$1" = --version ] && { echo "tidmor slow"; exit 0; }\nsleep 30\n')
     slow.chmod(0o755)
     plan = write_plan(tmp_path, f'template = "{TEMPLATE}"\n[[cases]]\nT_MAX = 8.0\n[run]\ntimeout = 1\n')
     result = subprocess.run([sys.executable, COMMAND, "sweep", plan, "--tidmor", str(slow)], capture_output=True,
                             text=True, timeout=60)
     assert result.returncode == 1
-    assert "case_001: did not finish (killed, timed out or not run)" in result.stderr
+    assert "case_001: did not finish (time limit of 1 s); see its folder" in result.stderr
+    run = json.loads((tmp_path / "sweep" / "case_001" / "run.json").read_text())
+    assert run["exit_status"] is None and run["stopped_by"] == "time limit of 1 s"
+    assert run["program_version"] == "slow" and 1 <= run["wall_time_s"] < 20
+    assert not (tmp_path / "sweep" / "case_001" / "status").exists()
 
 
 def test_cases_are_handed_to_the_hosts_given(tmp_path, tidmor):

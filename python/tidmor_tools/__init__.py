@@ -10,10 +10,10 @@ from .input_data import InputData, InputDataError, read_case_input
 from .readers import TidmorFieldWarning, read_case
 from .netcdf import convert_case
 from .figures import plot_case
-from .sweep import SweepError, load_sweep, prepare_sweep, run_sweep
+from .sweep import SweepError, load_sweep, run_cases, run_sweep
 from .summary import summarise_sweep
 
 __all__ = [
     "InputData", "InputDataError", "read_case_input", "TidmorFieldWarning", "read_case", "convert_case",
-    "plot_case", "SweepError", "load_sweep", "prepare_sweep", "run_sweep", "summarise_sweep",
+    "plot_case", "SweepError", "load_sweep", "run_cases", "run_sweep", "summarise_sweep",
 ]

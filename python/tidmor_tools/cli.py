@@ -1,4 +1,4 @@
-"""The command line: `tidmor-tools read|convert|plot|sweep|summary ...`."""
+"""The command line: `tidmor-tools read|convert|check-cf|plot|budget|sweep|summary|converge ...`."""
 from __future__ import annotations
 
 import argparse
@@ -6,14 +6,14 @@ import os
 import sys
 import warnings
 
-from .input_data import InputDataError
 from .program import find_tidmor
-from .readers import ResultFileError, TidmorFieldWarning, read_case
-from .sweep import SweepError
+from .provenance import TidmorProvenanceWarning
+from .readers import TidmorFieldWarning, read_case
+from .text_files import BadInput
 
 
 def _read(args):
-    case = read_case(args.case, args.results)
+    case = read_case(args.case, args.results, force=args.force)
     data = case["input"]
     print(f"input data file {data.path}: DX = {data.dx!r} m, N_GRID = {data.n_grid}, "
           f"initial shoreline node {data.initial_shoreline_node}")
@@ -25,15 +25,47 @@ def _read(args):
 
 def _convert(args):
     from .netcdf import convert_case
-    print(convert_case(args.case, args.output, args.tidmor, command="tidmor-tools " + " ".join(sys.argv[1:])))
+    print(convert_case(args.case, args.output, args.tidmor, command="tidmor-tools " + " ".join(sys.argv[1:]),
+                       start_time=args.start_time, force=args.force, results_dir=args.results))
     return 0
+
+
+def _check_cf(args):
+    from .cf_check import check_cf
+    problems = []
+    for path in args.files:
+        try:
+            problems += check_cf(path)
+        except OSError as error:
+            raise BadInput(f"{path}: not a netCDF file that can be read ({error})") from None
+    for problem in problems:
+        print(problem)
+    print(f"{len(args.files)} file(s) checked, {len(problems)} problem(s)")
+    return 1 if problems else 0
 
 
 def _plot(args):
     from .figures import plot_case
-    for path in plot_case(args.case, args.output):
+    for path in plot_case(args.case, args.output, force=args.force):
         print(path)
     return 0
+
+
+def report_cases(results):
+    """Lists the cases that failed on stderr; returns how many failed."""
+    failed = 0
+    for result in results:
+        name = os.path.basename(result.case_dir)
+        if result.status is None:
+            failed += 1
+            why = (result.run or {}).get("stopped_by") or "killed, timed out or not run"
+            print(f"{name}: did not finish ({why}); see its folder", file=sys.stderr)
+        elif result.status != 0:
+            failed += 1
+            # The program's warnings come first; the line that ends the run is the last.
+            reason = result.stderr.splitlines()[-1] if result.stderr else "(no stderr)"
+            print(f"{name}: failed with exit status {result.status}: {reason}", file=sys.stderr)
+    return failed
 
 
 def _sweep(args):
@@ -41,22 +73,20 @@ def _sweep(args):
     tidmor = find_tidmor(args.tidmor)
     results, job_id = run_sweep(args.plan, tidmor, backend="slurm" if args.slurm else "parallel", jobs=args.jobs,
                                 sshlogins=args.sshlogin or (), partition=args.partition, wait=args.wait,
-                                dry_run=args.dry_run)
+                                dry_run=args.dry_run, max_cases=args.max_cases)
     if results is None:
         return 0
-    failed = 0
-    for result in results:
-        name = os.path.basename(result.case_dir)
-        if result.status is None:
-            failed += 1
-            print(f"{name}: did not finish (killed, timed out or not run); see its folder", file=sys.stderr)
-        elif result.status != 0:
-            failed += 1
-            # The program's warnings come first; the line that ends the run is the last.
-            reason = result.stderr.splitlines()[-1] if result.stderr else "(no stderr)"
-            print(f"{name}: failed with exit status {result.status}: {reason}", file=sys.stderr)
+    failed = report_cases(results)
     print(f"{len(results) - failed} of {len(results)} cases done" + (f", {failed} failed" if failed else ""))
     return 1 if failed else 0
+
+
+def _budget(args):
+    from .budget import write_budget_csv
+    from .readers import case_name
+    case = read_case(args.case, args.results, force=args.force)
+    print(write_budget_csv(case, args.output or case_name(args.case) + "-budget.csv"))
+    return 0
 
 
 def _summary(args):
@@ -65,31 +95,52 @@ def _summary(args):
     return 0
 
 
+def _positive_int(text):
+    try:
+        value = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"{text!r} is not a whole number") from None
+    if value < 1:
+        raise argparse.ArgumentTypeError(f"{value} must be 1 or more")
+    return value
+
+
 def build_parser():
-    parser = argparse.ArgumentParser(prog="tidmor-tools", description="Read, convert, plot and sweep TIDMOR cases.")
+    parser = argparse.ArgumentParser(prog="tidmor-tools", description="Read, convert, plot, budget, sweep and converge TIDMOR cases.")
     commands = parser.add_subparsers(dest="command", required=True)
 
     p = commands.add_parser("read", help="read the four result files of a case and show them as datasets")
     p.add_argument("case", help='case folder (with "SIM.FILE"); a folder such as CASE/expected takes the '
                                 "input of its parent")
     p.add_argument("--results", help="folder of the result files (default: the case folder)")
+    p.add_argument("--force", action="store_true", help="read results whose input changed after the run")
     p.set_defaults(run=_read)
 
     p = commands.add_parser("convert", help="write the results of a case as one CF netCDF file")
     p.add_argument("case")
     p.add_argument("-o", "--output", help="netCDF file to write (default: NAME.nc here, NAME the case folder's name)")
-    p.add_argument("--tidmor", help="tidmor executable asked for its version")
+    p.add_argument("--results", help="folder of the result files (default: the case folder)")
+    p.add_argument("--tidmor", help="tidmor executable asked for its version when the results have no run.json")
+    p.add_argument("--start-time", help="UTC time of the start of the run, e.g. 2024-03-01T06:00:00Z "
+                                        "(default 2000-01-01T00:00:00Z)")
+    p.add_argument("--force", action="store_true",
+                   help="convert results whose input changed after the run, with a warning recorded in the file")
     p.set_defaults(run=_convert)
+
+    p = commands.add_parser("check-cf", help="check netCDF files written by convert against the CF rules they use")
+    p.add_argument("files", nargs="+", metavar="FILE.nc")
+    p.set_defaults(run=_check_cf)
 
     p = commands.add_parser("plot", help="draw the figures of a case as PNG files")
     p.add_argument("case")
     p.add_argument("-o", "--output", help="folder for the figures (default: NAME-figures here)")
+    p.add_argument("--force", action="store_true", help="draw results whose input changed after the run")
     p.set_defaults(run=_plot)
 
     p = commands.add_parser("sweep", help="write and run the cases of a sweep file (GNU parallel or Slurm)")
     p.add_argument("plan", metavar="FILE", help="TOML or YAML sweep file")
     p.add_argument("--tidmor", help="tidmor executable (default: $TIDMOR, build/tidmor, PATH)")
-    p.add_argument("-j", "--jobs", type=int, help="cases at a time on each host (default: [run] jobs of the sweep file)")
+    p.add_argument("-j", "--jobs", type=_positive_int, help="cases at a time on each host (default: [run] jobs of the sweep file)")
     p.add_argument("--sshlogin", action="append",
                    help="run on this host over ssh (GNU parallel's --sshlogin, e.g. 4/user@host); repeatable; "
                         "the sweep folder and tidmor must be at the same path there")
@@ -97,7 +148,16 @@ def build_parser():
     p.add_argument("--partition", help="Slurm partition")
     p.add_argument("--wait", action="store_true", help="with --slurm: wait for the array and report the cases")
     p.add_argument("--dry-run", action="store_true", help="write the case folders and print the command only")
+    p.add_argument("--max-cases", type=_positive_int, default=10_000,
+                   help="refuse a sweep of more cases than this (default 10000)")
     p.set_defaults(run=_sweep)
+
+    p = commands.add_parser("budget", help="face flow and aquifer water budget of every snapshot as CSV")
+    p.add_argument("case")
+    p.add_argument("-o", "--output", help="CSV file (default: NAME-budget.csv here)")
+    p.add_argument("--results", help="folder of the result files (default: the case folder)")
+    p.add_argument("--force", action="store_true", help="use results whose input changed after the run")
+    p.set_defaults(run=_budget)
 
     p = commands.add_parser("summary", help="one CSV table of the cases of a sweep folder")
     p.add_argument("sweep", help="sweep folder")
@@ -114,8 +174,14 @@ def main(argv=None):
 
     warnings.showwarning = show
     warnings.simplefilter("always", TidmorFieldWarning)
+    warnings.simplefilter("always", TidmorProvenanceWarning)
     try:
         return args.run(args)
-    except (SweepError, InputDataError, ResultFileError, FileNotFoundError) as error:
+    except (BadInput, FileNotFoundError) as error:
         print(f"tidmor-tools: {error}", file=sys.stderr)
+        return 2
+    except OSError as error:
+        # A file or folder the tools were told to write or read that the system refuses.
+        where = f"{error.filename}: " if error.filename else ""
+        print(f"tidmor-tools: {where}{error.strerror or error}", file=sys.stderr)
         return 2

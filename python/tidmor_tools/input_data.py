@@ -16,6 +16,8 @@ from dataclasses import dataclass, field
 
 import numpy as np
 
+from .text_files import BadInput, read_text
+
 # The control file names the input data file in its first 15 characters.
 CONTROL_FILE = "SIM.FILE"
 INPUT_NAME_LENGTH = 15
@@ -53,7 +55,11 @@ _REAL = re.compile(r"^[+-]?(\d+\.?\d*|\.\d+)([EeDd][+-]?\d+)?$")
 _INTEGER = re.compile(r"^[+-]?\d+$")
 
 
-class InputDataError(ValueError):
+# The model's own input is a few hundred bytes; anything this large is not an input data file.
+INPUT_SIZE_LIMIT = 1 << 20
+
+
+class InputDataError(BadInput):
     """Input that cannot be read: names the file, the line and what to change."""
 
 
@@ -98,22 +104,33 @@ class InputData:
         return np.array([slope * x for x in self.node_x(count)], dtype=np.float64)
 
 
-def _parse(text, kind, name, group, path, line_no):
+def _shown(text, quote):
+    """The text of a value in a message: quoted from the case's own files only, so that a "SIM.FILE" naming a
+    file elsewhere (/etc/shadow) never has its content copied into an error."""
+    return f'"{text}"' if quote else "(the text is not shown: the file lies outside the case folder)"
+
+
+def _parse(text, kind, name, group, path, line_no, quote=True):
     if kind is int:
         if not _INTEGER.match(text):
             raise InputDataError(
-                f'{path}, line {line_no}: group {group}: {name} = "{text}" is not an integer; '
+                f'{path}, line {line_no}: group {group}: {name} = {_shown(text, quote)} is not an integer; '
                 "write it as digits without a decimal point")
         return int(text)
     if not _REAL.match(text):
         raise InputDataError(
-            f'{path}, line {line_no}: group {group}: {name} = "{text}" is not a number; '
+            f'{path}, line {line_no}: group {group}: {name} = {_shown(text, quote)} is not a number; '
             "write a real such as 0.5, 8 or 1.0E-3")
-    return float(text.replace("D", "E").replace("d", "e"))
+    value = float(text.replace("D", "E").replace("d", "e"))
+    if not math.isfinite(value):
+        raise InputDataError(f"{path}, line {line_no}: group {group}: {name} = {_shown(text, quote)} is too large "
+                             "for a double; write a value below 1.8E308")
+    return value
 
 
-def read_groups(text: str, path: str = "<input>") -> InputData:
-    """Reads the eight groups from the text of an input data file."""
+def read_groups(text: str, path: str = "<input>", quote: bool = True) -> InputData:
+    """Reads the eight groups from the text of an input data file; with `quote` false no text of the file
+    appears in an error."""
     lines = text.splitlines()
     data = InputData(path=path)
     line_index = 0
@@ -156,15 +173,15 @@ def read_groups(text: str, path: str = "<input>") -> InputData:
                         count_text, value_text = token.split("*", 1)
                         if not _INTEGER.match(count_text) or int(count_text) < 1:
                             raise InputDataError(
-                                f'{path}, line {line_no}: group {group_no}: "{token}" has no valid repeat '
-                                "count; write count*value with a positive whole count")
+                                f"{path}, line {line_no}: group {group_no}: {_shown(token, quote)} has no valid "
+                                "repeat count; write count*value with a positive whole count")
                         count = int(count_text)
                     for _ in range(count):
                         if item >= len(group):
                             break
                         name, kind, _, _ = group[item]
                         if value_text:
-                            data.values[name] = _parse(value_text, kind, name, group_no, path, line_no)
+                            data.values[name] = _parse(value_text, kind, name, group_no, path, line_no, quote)
                         data.lines[name] = line_no
                         item += 1
                 if item >= len(group):
@@ -172,29 +189,45 @@ def read_groups(text: str, path: str = "<input>") -> InputData:
     return data
 
 
-def read_input_file(path: str) -> InputData:
-    with open(path, encoding="latin-1") as handle:
-        return read_groups(handle.read(), path)
+def read_input_file(path: str, quote: bool = True) -> InputData:
+    try:
+        text = read_text(path, "input data file", "latin-1", INPUT_SIZE_LIMIT)
+    except BadInput as error:
+        raise InputDataError(str(error)) from None
+    return read_groups(text, path, quote)
 
 
 def input_file_name(case_dir: str) -> str:
-    """The input data file named by the first 15 characters of "SIM.FILE"."""
+    """The input data file named by the first 15 characters of "SIM.FILE" (after a UTF-8 byte-order mark)."""
     control = os.path.join(case_dir, CONTROL_FILE)
     try:
-        with open(control, encoding="latin-1") as handle:
-            first = handle.readline()
-    except OSError as error:
-        raise InputDataError(f'{control}: cannot be read ({error.strerror}); a case folder holds "SIM.FILE"')
-    name = first.rstrip("\r\n")[:INPUT_NAME_LENGTH].rstrip(" \t")
+        text = read_text(control, 'the control file "SIM.FILE"', "latin-1", INPUT_SIZE_LIMIT)
+    except BadInput as error:
+        raise InputDataError(f'{error}; a case folder holds "SIM.FILE"') from None
+    if text.startswith("\xef\xbb\xbf"):
+        text = text[3:]
+    first = text.split("\n", 1)[0].rstrip("\r")
+    name = first[:INPUT_NAME_LENGTH].rstrip(" \t")
     if not name:
         raise InputDataError(f"{control}, line 1: names no input data file in its first 15 characters")
     return name
 
 
+def input_file_path(case_dir: str) -> str:
+    return os.path.join(case_dir, input_file_name(case_dir))
+
+
+def lies_in(path: str, folder: str) -> bool:
+    """Whether `path`, links resolved, lies in `folder` or below it."""
+    real, top = os.path.realpath(path), os.path.realpath(folder)
+    return os.path.commonpath([real, top]) == top
+
+
 def read_case_input(case_dir: str) -> InputData:
-    """The input data of a case folder, found through its "SIM.FILE"."""
-    name = input_file_name(case_dir)
-    return read_input_file(os.path.join(case_dir, name))
+    """The input data of a case folder, found through its "SIM.FILE". Text of the file is quoted in errors only
+    when it lies in the case folder."""
+    path = input_file_path(case_dir)
+    return read_input_file(path, quote=lies_in(path, case_dir))
 
 
 def format_value(value) -> str:

@@ -27,8 +27,9 @@ import warnings
 import numpy as np
 import xarray as xr
 
-from .fixed_columns import is_overflow, parse_field, split_fields
+from .fixed_columns import FieldError, is_overflow, parse_field, split_fields
 from .input_data import InputData, read_case_input
+from .text_files import BadInput, read_text
 
 # Line layouts: (field width, field count).
 WAVE_LAYOUT = (14, 5)
@@ -46,19 +47,34 @@ BLOCK_GENERATED, BLOCK_AT_REST, BLOCK_SNAPSHOT = 1, 2, 3
 BLOCK_KIND_NAMES = "generated_mesh boundary_at_rest snapshot"
 
 
+# The transport sums: efficiency (1) times the boundary-layer factor (1) times u cubed (m3 s-3) times the step
+# length (s) over the friction slope tan(phi) +- bed slope (1), summed over the steps of a period.
+TRANSPORT_UNITS = "m3 s-2"
+TRANSPORT_COMMENT = ("the model's transport sum over the steps of the wave period: efficiency times the "
+                     "boundary-layer factor times u**3 times the time step over (TAN_PHI +- mean bed slope), with u "
+                     "the depth-averaged velocity limited to 2 m/s; no density, friction factor or gravity enters. "
+                     "The profile update takes the bed change as minus the x-derivative of the smoothed net sum "
+                     "divided by the number 1060")
+
+
 class TidmorFieldWarning(UserWarning):
     """A field of asterisks (a value too wide for its field) read as NaN, or a layout that does not add up."""
 
 
-class ResultFileError(ValueError):
+class ResultFileError(BadInput):
     """A result file whose layout is not that of the model."""
 
 
 def _lines(path):
-    if not os.path.exists(path):
+    if not os.path.lexists(path):
         return []
-    with open(path, encoding="ascii") as handle:
-        return handle.read().splitlines()
+    try:
+        lines = read_text(path, "result file", "ascii").split("\n")
+    except BadInput as error:
+        raise ResultFileError(str(error)) from None
+    if lines[-1] == "":
+        lines.pop()
+    return lines
 
 
 def _values(path, line_no, line, layout, overflow):
@@ -68,10 +84,13 @@ def _values(path, line_no, line, layout, overflow):
             f"{path}, line {line_no}: {len(line)} characters where {width * count} were expected "
             f"({count} fields of {width}); is this a result file of the model?")
     fields = split_fields(line, width, count)
-    try:
-        values = [parse_field(text) for text in fields]
-    except ValueError:
-        raise ResultFileError(f"{path}, line {line_no}: a field is not a number: {line!r}") from None
+    values = []
+    for k, text in enumerate(fields, start=1):
+        try:
+            values.append(parse_field(text))
+        except FieldError as error:
+            raise ResultFileError(f"{path}, line {line_no}: field {k} (columns {(k - 1) * width + 1}-{k * width}) "
+                                  f"{error}") from None
     stars = sum(1 for text in fields if is_overflow(text))
     if stars and not overflow[0]:
         overflow.append(line_no)
@@ -172,12 +191,10 @@ def read_profiles(path: str, data: InputData) -> xr.Dataset:
         {
             "qs_on": (("record", "node"), qs_on, {
                 "long_name": "sediment transport summed over the wave period, onshore flow",
-                "comment": "the model's transport sum: efficiency times u cubed times the step length over "
-                           "the friction slope, summed over the steps of the period"}),
+                "units": TRANSPORT_UNITS, "comment": TRANSPORT_COMMENT}),
             "qs_off": (("record", "node"), qs_off, {
-                "long_name": "sediment transport summed over the wave period, offshore flow",
-                "comment": "the model's transport sum: efficiency times u cubed times the step length over "
-                           "the friction slope, summed over the steps of the period"}),
+                "long_name": "sediment transport summed over the wave period, offshore flow (negative)",
+                "units": TRANSPORT_UNITS, "comment": TRANSPORT_COMMENT}),
             "z_bed": (("record", "node"), z_bed, {
                 "long_name": "bed elevation above the seabed at the seaward end, after the profile update",
                 "units": "m"}),
@@ -292,7 +309,7 @@ def read_aquifer(path: str, data: InputData, waves: xr.Dataset) -> xr.Dataset:
     return xr.Dataset(
         {
             "block_kind": (("block",), np.array(kinds, dtype=np.int8), {
-                "long_name": "kind of boundary block", "flag_values": np.array([1, 2, 3], dtype=np.int8),
+                "long_name": "kind of boundary block", "units": "1", "flag_values": np.array([1, 2, 3], dtype=np.int8),
                 "flag_meanings": BLOCK_KIND_NAMES}),
             "n_bnd": (("block",), np.array([len(b) for b in blocks], dtype=np.int32),
                       {"long_name": "number of aquifer boundary nodes", "units": "1"}),
@@ -310,7 +327,8 @@ def read_aquifer(path: str, data: InputData, waves: xr.Dataset) -> xr.Dataset:
             "dhead_dn": (("block", "bnd_node"), q, {
                 "long_name": "derivative of the head along the outward normal", "units": "1"}),
             "part": (("block", "bnd_node"), parts, {
-                "long_name": "part of the aquifer boundary", "flag_values": np.array([1, 2, 3, 4], dtype=np.int8),
+                "long_name": "part of the aquifer boundary", "units": "1",
+                "flag_values": np.array([1, 2, 3, 4], dtype=np.int8),
                 "flag_meanings": PART_NAMES, "_FillValue": np.int8(0)}),
         },
         coords={
@@ -338,12 +356,15 @@ def case_name(case_dir: str) -> str:
     return os.path.basename(os.path.abspath(input_folder(case_dir)))
 
 
-def read_case(case_dir: str, results_dir: str | None = None) -> dict:
+def read_case(case_dir: str, results_dir: str | None = None, force: bool = False) -> dict:
     """Reads a case: the input found through "SIM.FILE" in `case_dir`, the result files in `results_dir`
     (default: the case folder itself). A folder without "SIM.FILE" whose parent has one, such as a case's
-    `expected/` folder, takes its input from the parent."""
+    `expected/` folder, takes its input from the parent. When the results have a "run.json" whose input hashes
+    differ from the input now, a ProvenanceError, or with `force` a warning (see `provenance`)."""
+    from .provenance import case_provenance
     data = read_case_input(input_folder(case_dir))
     where = results_dir if results_dir is not None else case_dir
+    provenance = case_provenance(input_folder(case_dir), where, force)
     if not any(os.path.exists(os.path.join(where, name)) for name in ("outw.dat", "outb.dat", "outg.dat", "outs.dat")):
         raise ResultFileError(f"{where}: holds no result file (outw.dat, outb.dat, outg.dat, outs.dat); run the case "
                               "there first, or give the folder of its results")
@@ -355,4 +376,5 @@ def read_case(case_dir: str, results_dir: str | None = None) -> dict:
         "profile": profiles,
         "swash": read_swash(os.path.join(where, "outs.dat"), profiles),
         "aquifer": read_aquifer(os.path.join(where, "outg.dat"), data, waves),
+        "provenance": provenance,
     }

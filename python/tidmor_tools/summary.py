@@ -3,14 +3,16 @@ from __future__ import annotations
 
 import csv
 import json
+import math
 import os
 import warnings
 
 import numpy as np
 
+from .case_folders import CASE_LIST_NAME, RECORD_NAME, case_status
 from .input_data import PARAMETERS
 from .readers import read_case
-from .sweep import CASE_LIST_NAME, RECORD_NAME, case_status
+from .text_files import BadInput, read_text
 
 
 def shoreline_position(x, z_bed, level):
@@ -57,22 +59,49 @@ COLUMN_NOTES = {
 }
 
 
+def _case_names(sweep_dir):
+    """The case folders to list: those of the case list when there is one (a sweep file with fewer cases leaves
+    older folders behind), else every folder. A listed name must be a folder of the sweep itself."""
+    listed = os.path.join(sweep_dir, CASE_LIST_NAME)
+    if not os.path.lexists(listed):
+        return sorted(os.listdir(sweep_dir))
+    names = []
+    for number, line in enumerate(read_text(listed, "case list", "utf-8").split("\n"), start=1):
+        if not line.strip():
+            continue
+        name = os.path.basename(line.rstrip("\r"))
+        if name in ("", ".", ".."):
+            raise BadInput(f"{listed}, line {number}: names no case folder of this sweep")
+        names.append(name)
+    return names
+
+
+def _values_record(path):
+    try:
+        record = json.loads(read_text(path, "values record", "utf-8", 1 << 20))
+    except json.JSONDecodeError as error:
+        raise BadInput(f"{path}, line {error.lineno}: not valid JSON ({error.msg}); write the sweep again") from None
+    inputs = record.get("input") if isinstance(record, dict) else None
+    if not isinstance(inputs, dict) or set(inputs) != set(PARAMETERS):
+        raise BadInput(f"{path}, line 1: not a values record of a sweep (its \"input\" must hold every input value); "
+                       "write the sweep again")
+    for name, value in inputs.items():
+        if isinstance(value, bool) or not isinstance(value, (int, float)) or not math.isfinite(value):
+            raise BadInput(f"{path}: input value {name} = {value!r} is not a finite number; write the sweep again")
+    return record
+
+
 def summarise_sweep(sweep_dir: str, output: str | None = None) -> str:
     """Writes SWEEP/summary.csv (or `output`): one row per case folder holding a values record."""
     rows = []
-    names = sorted(os.listdir(sweep_dir))
-    listed = os.path.join(sweep_dir, CASE_LIST_NAME)
-    if os.path.exists(listed):
-        # Only the cases of the sweep as last written: a sweep file with fewer cases leaves older folders behind.
-        with open(listed, encoding="utf-8") as handle:
-            names = [os.path.basename(line.strip()) for line in handle if line.strip()]
-    for name in names:
+    if not os.path.isdir(sweep_dir):
+        raise BadInput(f"{sweep_dir}: not a folder; give the folder of a sweep")
+    for name in _case_names(sweep_dir):
         case_dir = os.path.join(sweep_dir, name)
         record_path = os.path.join(case_dir, RECORD_NAME)
-        if not os.path.isfile(record_path):
+        if not os.path.lexists(record_path):
             continue
-        with open(record_path, encoding="utf-8") as handle:
-            record = json.load(handle)
+        record = _values_record(record_path)
         status = case_status(case_dir)
         row = {"case": name, **record["input"], "status": "" if status is None else status}
         if status == 0:
