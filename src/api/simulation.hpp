@@ -131,6 +131,11 @@ public:
     // RunFailure) and writes the program's two closing console lines.
     void finalize();
 
+    // Where console lines and the relaxation's sweeps go from now on
+    // (nullptr: nowhere), in place of the options'.
+    void set_console(std::ostream* console);
+    void set_relaxation_observer(RelaxationObserver* observer);
+
     // Time (s): the end of the last step, T_MAX, the length of the last step
     // (0 before the first), and the steps taken.
     double time() const;

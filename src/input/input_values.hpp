@@ -5,9 +5,9 @@
 // run in-process (api/simulation.hpp) without writing an input file.
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tidmor {
 
@@ -53,7 +53,7 @@ struct InputValues {
 };
 
 // The names of the 22 values, in the order of the file.
-std::span<const std::string_view> input_value_names();
+std::vector<std::string_view> input_value_names();
 
 // A value by its name ("Q_WELL", "I_INFIL"); nullopt for an unknown name.
 // The two switches read as reals.
