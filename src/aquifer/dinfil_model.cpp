@@ -29,9 +29,6 @@ void DINFIL_MODEL(Model& m, Units& units) {
     const auto& nodes = m.NODE_PROPERTIES;
     const double x_face_end = nodes.X_BND[m.CONFIG_BOUND.N_FACE];
     const double k_hyd = m.CONSTS.K_HYD;
-    const double t_wave = m.WAVE_CONSD.T_WAVE;
-    const double h_wave = m.WAVE_CONSD.H_WAVE;
-    const double dt = m.TIME_RELATED.DT;
     auto& inf = m.INFILTRATION;
     for (int k = 1; k <= m.SED_INT.N_GRID; ++k) {
         const double x = m.CROSS_DIS.X_NODE[k];
@@ -40,6 +37,14 @@ void DINFIL_MODEL(Model& m, Units& units) {
         else
             inf.INFIL[k] = -k_hyd * DINTERPF(x, nodes.X_BND, nodes.Q_BND, m.CONFIG_BOUND.N_FACE);
     }
+    infiltration_rates(m);
+}
+
+void infiltration_rates(Model& m) {
+    const double t_wave = m.WAVE_CONSD.T_WAVE;
+    const double h_wave = m.WAVE_CONSD.H_WAVE;
+    const double dt = m.TIME_RELATED.DT;
+    auto& inf = m.INFILTRATION;
     for (int k = 1; k <= m.SED_INT.N_GRID; ++k) {
         const double v = t_wave * inf.INFIL[k] / h_wave;
         inf.INFIL_RATE[k] = (v - inf.INFIL_ND[k]) / dt;

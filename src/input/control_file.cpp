@@ -19,9 +19,9 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-std::string read_control_file(const std::string& path, std::string* warning) {
+std::string read_control_file(const std::string& path, std::string* warning, const std::filesystem::path& folder) {
     errno = 0;
-    std::ifstream unit2(path);
+    std::ifstream unit2(folder / path);
     if (!unit2)
         control_failure("cannot be opened (it must exist in the working directory)" + system_reason(errno), path);
     std::string line;

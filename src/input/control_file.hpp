@@ -1,4 +1,5 @@
 #pragma once
+#include <filesystem>
 #include <string>
 
 namespace tidmor {
@@ -12,6 +13,9 @@ inline constexpr std::size_t INPUT_NAME_LENGTH = 15;
 // its first 15 characters, trailing blanks removed. A missing file, a file
 // without a first line or an empty name is fatal. When the name looks cut
 // short (a word runs across column 15), `warning` receives a line saying so.
-std::string read_control_file(const std::string& path, std::string* warning = nullptr);
+// With a `folder`, the file is looked up there; messages name `path` alone,
+// as the program run in that folder names it.
+std::string read_control_file(const std::string& path, std::string* warning = nullptr,
+                              const std::filesystem::path& folder = {});
 
 }  // namespace tidmor

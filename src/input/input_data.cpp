@@ -62,7 +62,32 @@ std::int32_t initial_shoreline(const Model& m, double quotient, const std::strin
 }  // namespace
 
 void INPUT_DATA(Model& m, std::istream& unit5, const std::string& file_name) {
-    read_input_groups(m, unit5, file_name);
+    INPUT_DATA(m, read_input_groups(unit5, file_name), file_name);
+}
+
+void INPUT_DATA(Model& m, const InputValues& in, const std::string& file_name) {
+    m.WAVE_CONSD.H_WAVE = in.waves.H_WAVE;
+    m.WAVE_CONSD.T_WAVE = in.waves.T_WAVE;
+    m.CONSTS.TAN_BETA = in.beach.TAN_BETA;
+    m.CONSTS.K_HYD = in.beach.K_HYD;
+    m.WAVE_CONSD.D_SEA = in.beach.D_SEA;
+    m.CONSTS.H_LAND = in.beach.H_LAND;
+    m.CONSTS.X_LAND = in.beach.X_LAND;
+    m.WELL.Q_WELL = in.well.Q_WELL;
+    m.WELL.X_WELL = in.well.X_WELL;
+    m.WELL.Z_WELL = in.well.Z_WELL;
+    m.TIME_RELATED.T_MAX = in.duration.T_MAX;
+    m.N_CAL.N_OUT = in.duration.N_OUT;
+    m.INDEX_INFIL.I_INFIL = in.switches.I_INFIL;
+    m.INDEX_INFIL.I_MORPH = in.switches.I_MORPH;
+    m.WAVE_CONSD.F_FRIC = in.sediment.F_FRIC;
+    m.SED_TRANS.EFF_ON = in.sediment.EFF_ON;
+    m.SED_TRANS.EFF_OFF = in.sediment.EFF_OFF;
+    m.SED_TRANS.TAN_PHI = in.sediment.TAN_PHI;
+    m.DIFFX.DX_ND = in.numerics.DX_ND;
+    m.CUT_OFF.H_CUT = in.numerics.H_CUT;
+    m.L_ELEMENT.L_ELEM = in.numerics.L_ELEM;
+    m.DAMPING.DAMP1 = in.damping.DAMP1;
 
     auto& wave = m.WAVE_CONSD;
     auto& profile = m.BEACH_PROFILE;

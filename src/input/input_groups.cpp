@@ -24,26 +24,27 @@ void require_at_least_zero(int group, const ListItem& item, const std::string& f
 
 }  // namespace
 
-void read_input_groups(Model& m, std::istream& unit5, const std::string& file_name) {
-    auto& wave = m.WAVE_CONSD;
-    auto& consts = m.CONSTS;
-    auto& well = m.WELL;
-    auto& sed = m.SED_TRANS;
+InputValues read_input_groups(std::istream& unit5, const std::string& file_name) {
+    InputValues in;
+    auto& wave = in.waves;
+    auto& beach = in.beach;
+    auto& well = in.well;
+    auto& sed = in.sediment;
     ListItem group1[] = {{"H_WAVE", &wave.H_WAVE}, {"T_WAVE", &wave.T_WAVE}};
-    ListItem group2[] = {{"TAN_BETA", &consts.TAN_BETA},
-                         {"K_HYD", &consts.K_HYD},
-                         {"D_SEA", &wave.D_SEA},
-                         {"H_LAND", &consts.H_LAND},
-                         {"X_LAND", &consts.X_LAND}};
+    ListItem group2[] = {{"TAN_BETA", &beach.TAN_BETA},
+                         {"K_HYD", &beach.K_HYD},
+                         {"D_SEA", &beach.D_SEA},
+                         {"H_LAND", &beach.H_LAND},
+                         {"X_LAND", &beach.X_LAND}};
     ListItem group3[] = {{"Q_WELL", &well.Q_WELL}, {"X_WELL", &well.X_WELL}, {"Z_WELL", &well.Z_WELL}};
-    ListItem group4[] = {{"T_MAX", &m.TIME_RELATED.T_MAX}, {"N_OUT", &m.N_CAL.N_OUT}};
-    ListItem group5[] = {{"I_INFIL", nullptr, &m.INDEX_INFIL.I_INFIL}, {"I_MORPH", nullptr, &m.INDEX_INFIL.I_MORPH}};
-    ListItem group6[] = {{"F_FRIC", &wave.F_FRIC},
+    ListItem group4[] = {{"T_MAX", &in.duration.T_MAX}, {"N_OUT", &in.duration.N_OUT}};
+    ListItem group5[] = {{"I_INFIL", nullptr, &in.switches.I_INFIL}, {"I_MORPH", nullptr, &in.switches.I_MORPH}};
+    ListItem group6[] = {{"F_FRIC", &sed.F_FRIC},
                          {"EFF_ON", &sed.EFF_ON},
                          {"EFF_OFF", &sed.EFF_OFF},
                          {"TAN_PHI", &sed.TAN_PHI}};
-    ListItem group7[] = {{"DX_ND", &m.DIFFX.DX_ND}, {"H_CUT", &m.CUT_OFF.H_CUT}, {"L_ELEM", &m.L_ELEMENT.L_ELEM}};
-    ListItem group8[] = {{"DAMP1", &m.DAMPING.DAMP1}};
+    ListItem group7[] = {{"DX_ND", &in.numerics.DX_ND}, {"H_CUT", &in.numerics.H_CUT}, {"L_ELEM", &in.numerics.L_ELEM}};
+    ListItem group8[] = {{"DAMP1", &in.damping.DAMP1}};
 
     ListReader reader(unit5, file_name);
     reader.read_group(1, group1);
@@ -65,7 +66,7 @@ void read_input_groups(Model& m, std::istream& unit5, const std::string& file_na
     require_positive(4, group4[1], file_name, " (snapshots are written every N_OUT steps)");
     require_positive(7, group7[0], file_name, "");
     require_positive(7, group7[1], file_name, "");
-    if (m.INDEX_INFIL.I_INFIL == 1)
+    if (in.switches.I_INFIL == 1)
         require_positive(2, group2[1], file_name, " when the aquifer model is on (I_INFIL = 1)");
 
     // A negative friction factor or damping coefficient feeds energy into the
@@ -76,6 +77,7 @@ void read_input_groups(Model& m, std::istream& unit5, const std::string& file_na
     require_at_least_zero(6, group6[2], file_name, " (transport efficiency)");
     require_positive(6, group6[3], file_name, " (tangent of the friction angle)");
     require_at_least_zero(8, group8[0], file_name, " (numerical damping)");
+    return in;
 }
 
 }  // namespace tidmor

@@ -55,6 +55,29 @@ void BEACH(Model& m) {
     }
 
     for (int j = 1; j <= last_coarse; j += COARSE_STRIDE) {
+        const int far = j + COARSE_STRIDE;
+        for (int i = 1; i < COARSE_STRIDE; ++i) {
+            const double w = i;
+            bp.DZ_BED[j + i] = bp.DZ_BED[j] + (bp.DZ_BED[far] - bp.DZ_BED[j]) * w / stride;
+            bp.Z_BED[j + i] = bp.Z_BED[j + i] + bp.DZ_BED[j + i];
+            if (!std::isfinite(bp.Z_BED[j + i])) non_finite_failure("Z_BED", j + i, bp.Z_BED[j + i], time);
+        }
+    }
+
+    bed_slopes(m);
+}
+
+// The slopes read the bed at the coarse nodes alone, which the
+// interpolation between them leaves as it is.
+void bed_slopes(Model& m) {
+    auto& bp = m.BEACH_PROFILE;
+    const int n_grid = m.SED_INT.N_GRID;
+    const double dx = m.DIFFX.DX;
+    const int k = n_grid >= 1 ? (n_grid - 1) / COARSE_STRIDE : 0;
+    const int last_coarse = COARSE_STRIDE * (k - 1) + 1;
+    const double stride = COARSE_STRIDE;
+
+    for (int j = 1; j <= last_coarse; j += COARSE_STRIDE) {
         if (j == 1)
             bp.SLOPE[1] = (bp.Z_BED[1 + COARSE_STRIDE] - bp.Z_BED[1]) / (stride * dx);
         else
@@ -65,9 +88,6 @@ void BEACH(Model& m) {
         const int far = j + COARSE_STRIDE;
         for (int i = 1; i < COARSE_STRIDE; ++i) {
             const double w = i;
-            bp.DZ_BED[j + i] = bp.DZ_BED[j] + (bp.DZ_BED[far] - bp.DZ_BED[j]) * w / stride;
-            bp.Z_BED[j + i] = bp.Z_BED[j + i] + bp.DZ_BED[j + i];
-            if (!std::isfinite(bp.Z_BED[j + i])) non_finite_failure("Z_BED", j + i, bp.Z_BED[j + i], time);
             bp.SLOPE[j + i] = bp.SLOPE[j] + (bp.SLOPE[far] - bp.SLOPE[j]) * w / stride;
         }
     }

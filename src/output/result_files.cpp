@@ -45,21 +45,23 @@ int open_keeping_content(const std::string& path, bool& created) {
 
 }  // namespace
 
-void ResultFiles::connect(Units& units, const std::vector<InputFile>& inputs) {
+void ResultFiles::connect(Units& units, const std::vector<InputFile>& inputs, const std::filesystem::path& folder) {
     const std::array<OutputUnit*, 4> unit{&units.outw, &units.outb, &units.outg, &units.outs};
     const std::array<std::ofstream*, 4> stream{&outw_, &outb_, &outg_, &outs_};
+    std::array<std::string, 4> path;
+    for (std::size_t k = 0; k < unit.size(); ++k) path[k] = (folder / unit[k]->file).string();
 
     OpenedFiles opened;
     for (std::size_t k = 0; k < unit.size(); ++k) {
         bool created = false;
-        opened.fd[k] = open_keeping_content(unit[k]->file, created);
+        opened.fd[k] = open_keeping_content(path[k], created);
         if (opened.fd[k] < 0) cannot_create(*unit[k], errno, true);
-        if (created) opened.created[k] = unit[k]->file.c_str();
+        if (created) opened.created[k] = path[k].c_str();
     }
 
     for (const InputFile& input : inputs) {
         struct stat read_from {};
-        if (::stat(input.path.c_str(), &read_from) != 0) continue;
+        if (::stat((folder / input.path).c_str(), &read_from) != 0) continue;
         for (std::size_t k = 0; k < unit.size(); ++k) {
             struct stat result {};
             if (::fstat(opened.fd[k], &result) == 0 && result.st_dev == read_from.st_dev &&
@@ -81,7 +83,7 @@ void ResultFiles::connect(Units& units, const std::vector<InputFile>& inputs) {
 
     for (std::size_t k = 0; k < unit.size(); ++k) {
         errno = 0;
-        stream[k]->open(unit[k]->file, std::ios::out | std::ios::trunc);
+        stream[k]->open(path[k], std::ios::out | std::ios::trunc);
         if (!*stream[k]) cannot_create(*unit[k], errno, false);
         unit[k]->stream = stream[k];
     }

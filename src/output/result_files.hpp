@@ -6,6 +6,7 @@
 // an earlier run are all left as they were. A result file that is the very
 // file the input was read from (by any name or link) is refused for the same
 // reason. Only then are the four emptied and connected to their units.
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -22,7 +23,9 @@ struct InputFile {
 
 class ResultFiles {
 public:
-    void connect(Units& units, const std::vector<InputFile>& inputs);
+    // The files are made in `folder` (the working directory when empty);
+    // messages name them, and the inputs, as given, without the folder.
+    void connect(Units& units, const std::vector<InputFile>& inputs, const std::filesystem::path& folder = {});
     // Closes the four files; a failure to write out what they hold is fatal.
     void disconnect(Units& units);
 

@@ -1,76 +1,24 @@
 #include "run/tidmor.hpp"
 
-#include <cerrno>
-#include <fstream>
+#include <filesystem>
 #include <optional>
 #include <string>
 
-#include "aquifer/aquifer_ini.hpp"
-#include "aquifer/dinfil_model.hpp"
-#include "aquifer/aquifer_state_check.hpp"
-#include "common/stop_request.hpp"
-#include "run/interrupt.hpp"
+#include "api/simulation.hpp"
 #include "common/message_text.hpp"
 #include "common/number_format.hpp"
-#include "run/progress.hpp"
 #include "common/run_failure.hpp"
-#include "input/control_file.hpp"
-#include "input/input_data.hpp"
-#include "input/input_warnings.hpp"
-#include "morphology/beach.hpp"
-#include "morphology/sediment_transport.hpp"
-#include "output/output.hpp"
-#include "output/result_files.hpp"
-#include "wave/wave_model.hpp"
+#include "common/stop_request.hpp"
+#include "run/interrupt.hpp"
+#include "run/progress.hpp"
 
 namespace tidmor {
 
 namespace {
 
-bool period_closes(const Model& m) { return m.SED_TRANS.T_CYCLE >= m.WAVE_CONSD.T_WAVE; }
-
 const char* const RESULTS_KEPT = "the result files hold every line written until then";
 
-// A warning is one line on stderr; the run goes on, its results unchanged.
-void warn(std::ostream& errors, const std::string& text) { errors << "tidmor: warning: " << text << '\n'; }
-
 }  // namespace
-
-std::string progress_line(const Model& m) {
-    const int ns = m.WAVE_CONSI.N_SHORE;
-    const double dz_b = m.CONSTS.TAN_BETA * m.CROSS_DIS.X_NODE[ns] - m.BEACH_PROFILE.Z_BED[ns];
-    return "Elapsed time:" + format_single(static_cast<float>(m.TIME_RELATED.TIME)) + "N_shoreline:" +
-           format_integer(ns) + "  dZ_b:" + format_single(static_cast<float>(dz_b));
-}
-
-bool time_step(Model& m, Units& units) {
-    auto& t = m.TIME_RELATED;
-    t.DT_S = m.WAVE_CONSD.T_WAVE * t.DT;
-    const double time_before = t.TIME;
-    t.TIME = t.TIME + t.DT_S;
-    // A step too short to change the clock would repeat forever.
-    if (!(t.TIME > time_before))
-        numerical_failure("the time step of " + value_text(t.DT_S) + " s no longer advances the clock at " +
-                          value_text(time_before) + " s (step " + value_text(m.N_CAL.N_STEP + 1) + ")");
-    m.SED_TRANS.T_CYCLE = m.SED_TRANS.T_CYCLE + t.DT_S;
-    m.N_CAL.N_STEP = m.N_CAL.N_STEP + 1;
-
-    if (m.INDEX_INFIL.I_INFIL == 1) {
-        DINFIL_MODEL(m, units);
-        if (!aquifer_breakdown(m).empty())
-            check_aquifer_state(m, "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + value_text(t.TIME) + " s");
-    }
-    WAVE_MODEL(m);
-    SEDIMENT_TRANSPORT(m);
-    if (m.INDEX_INFIL.I_MORPH == 1 && period_closes(m)) BEACH(m);
-    const bool period_closed = period_closes(m);
-    if (period_closed) {
-        write_console(*units.console, progress_line(m));
-        flush_console(*units.console);
-    }
-    OUTPUT(m, units);
-    return period_closed;
-}
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options) {
     AquiferSolveCounts counts;
@@ -79,70 +27,59 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options, AquiferSolveCounts& counts) {
     const InterruptHandlers interrupt_handlers;
-    auto model = make_model();
-    Model& m = *model;
-    m.aquifer_solver.configure(options);
-    const auto count_solves = [&m, &counts] {
-        const AquiferSolver& s = m.aquifer_solver;
+    std::optional<Simulation> simulation;
+    const auto count_solves = [&simulation, &counts] {
+        if (!simulation) return;
+        const AquiferSolver& s = simulation->model().aquifer_solver;
         counts = {s.hits, s.misses, s.plain, s.cache.entries(), s.cache.bytes(), s.cache.peak_bytes()};
     };
-    Units units;
-    units.console = &console;
-    ResultFiles results;
+    std::ostream* console_now = &console;
     // With the progress line on, console lines pass through a buffer that
     // clears the line first; the bytes on the console stay the same.
     std::optional<Progress> progress;
     std::optional<ConsoleBesideProgress> console_buffer;
     std::optional<std::ostream> console_beside;
     try {
-        std::string name_warning;
-        const std::string input_name = read_control_file(CONTROL_FILE, &name_warning);
-        if (!name_warning.empty()) warn(errors, name_warning);
-        errno = 0;
-        std::ifstream unit5(input_name);
-        if (!unit5)
-            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot open the input data file " + quote_text(input_name) +
-                                                     " named in \"" + CONTROL_FILE + "\"" + system_reason(errno));
-        INPUT_DATA(m, unit5, input_name);
-        if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
-        for (const std::string& warning : input_warnings(m)) warn(errors, warning);
+        SimulationOptions run;
+        static_cast<AquiferSolverSettings&>(run) = options;
+        run.console = &console;
+        run.errors = &errors;
+        // The case in the working directory.
+        simulation.emplace(std::filesystem::path(), run);
+        Simulation& sim = *simulation;
 
         if (options.progress) {
-            progress.emplace(errors, m.TIME_RELATED.T_MAX, m.WAVE_CONSD.T_WAVE);
+            progress.emplace(errors, sim.end_time(), sim.input().waves.T_WAVE);
             console.flush();
             console_buffer.emplace(console.rdbuf(), *progress);
             console_beside.emplace(&*console_buffer);
-            units.console = &*console_beside;
-            units.relaxation_observer = &*progress;
+            console_now = &*console_beside;
+            sim.set_console(console_now);
+            sim.set_relaxation_observer(&*progress);
         }
         // A signal during start-up ends the run before the earlier results are replaced.
         if (pending_interrupt() != 0) stop_interrupted("during start-up; no result file has been changed");
-        results.connect(units, {{"control file", CONTROL_FILE}, {"input data file", input_name}});
-        if (m.INDEX_INFIL.I_INFIL == 1) AQUIFER_INI(m, units);
-        OUTPUT_INI(m, units);
-        m.TIME_RELATED.TIME = 0;
-        m.SED_TRANS.T_CYCLE = 0;
-        m.N_CAL.N_STEP = 0;
+        sim.initialize();
 
         do {
             if (pending_interrupt() != 0)
-                stop_interrupted("at model time " + value_text(m.TIME_RELATED.TIME) + " s (after step " +
-                                 value_text(m.N_CAL.N_STEP) + "); " + RESULTS_KEPT);
-            const bool period_closed = time_step(m, units);
-            if (progress) progress->time_step(m.TIME_RELATED.TIME, period_closed);
-        } while (m.TIME_RELATED.TIME < m.TIME_RELATED.T_MAX);
+                stop_interrupted("at model time " + value_text(sim.time()) + " s (after step " +
+                                 value_text(sim.model().N_CAL.N_STEP) + "); " + RESULTS_KEPT);
+            const bool period_closed = sim.update();
+            if (progress) progress->time_step(sim.time(), period_closed);
+        } while (sim.time() < sim.end_time());
 
-        unit5.close();
-        results.disconnect(units);
+        // The closing lines go straight to the console, the progress line cleared.
+        if (progress) {
+            progress->erase();
+            sim.set_console(&console);
+        }
+        sim.finalize();
         count_solves();
-        if (progress) progress->erase();
-        write_console(console, "SIMULATION HAS BEEN FINISHED!");
-        write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
-        flush_console(console);
     } catch (const RunFailure& failure) {
         count_solves();
         if (progress) progress->erase();
-        units.console->flush();
+        console_now->flush();
         errors << "tidmor: " << failure.what() << '\n';
         return failure.status();
     }

@@ -1,24 +1,15 @@
 #pragma once
-// The main program: start-up, the time loop and the end of a run.
+// The main program: a Simulation (api/simulation.hpp) of the case in the
+// working directory, stepped to T_MAX with the signal handlers installed,
+// the progress line, and the message and exit status of a failure.
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
 
-#include "common/units.hpp"
-#include "model/model.hpp"
+#include "api/time_step.hpp"
 #include "run/run_options.hpp"
 
 namespace tidmor {
-
-// One pass of the time loop: advances the clocks by the step the wave model
-// chose, runs the aquifer (when on), the swash, the transport, the profile
-// update and its console line at a wave-period boundary, and the output.
-// Returns whether the step closed a wave period.
-bool time_step(Model& m, Units& units);
-
-// The console line of a wave-period boundary (75 characters with its
-// leading blank): elapsed time, shoreline node, bed lowering there.
-std::string progress_line(const Model& m);
 
 // Runs the model in the working directory: reads "SIM.FILE" and the input
 // data file it names, writes the four result files. Returns the exit status.

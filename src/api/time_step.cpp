@@ -1,0 +1,59 @@
+#include "api/time_step.hpp"
+
+#include "aquifer/aquifer_state_check.hpp"
+#include "aquifer/dinfil_model.hpp"
+#include "common/message_text.hpp"
+#include "common/number_format.hpp"
+#include "common/run_failure.hpp"
+#include "morphology/beach.hpp"
+#include "morphology/sediment_transport.hpp"
+#include "output/output.hpp"
+#include "wave/wave_model.hpp"
+
+namespace tidmor {
+
+namespace {
+
+bool period_closes(const Model& m) { return m.SED_TRANS.T_CYCLE >= m.WAVE_CONSD.T_WAVE; }
+
+}  // namespace
+
+std::string progress_line(const Model& m) {
+    const int ns = m.WAVE_CONSI.N_SHORE;
+    const double dz_b = m.CONSTS.TAN_BETA * m.CROSS_DIS.X_NODE[ns] - m.BEACH_PROFILE.Z_BED[ns];
+    return "Elapsed time:" + format_single(static_cast<float>(m.TIME_RELATED.TIME)) + "N_shoreline:" +
+           format_integer(ns) + "  dZ_b:" + format_single(static_cast<float>(dz_b));
+}
+
+bool time_step(Model& m, Units& units, bool infiltration_given) {
+    auto& t = m.TIME_RELATED;
+    t.DT_S = m.WAVE_CONSD.T_WAVE * t.DT;
+    const double time_before = t.TIME;
+    t.TIME = t.TIME + t.DT_S;
+    // A step too short to change the clock would repeat forever.
+    if (!(t.TIME > time_before))
+        numerical_failure("the time step of " + value_text(t.DT_S) + " s no longer advances the clock at " +
+                          value_text(time_before) + " s (step " + value_text(m.N_CAL.N_STEP + 1) + ")");
+    m.SED_TRANS.T_CYCLE = m.SED_TRANS.T_CYCLE + t.DT_S;
+    m.N_CAL.N_STEP = m.N_CAL.N_STEP + 1;
+
+    if (m.INDEX_INFIL.I_INFIL == 1) {
+        DINFIL_MODEL(m, units);
+        if (!aquifer_breakdown(m).empty())
+            check_aquifer_state(m, "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + value_text(t.TIME) + " s");
+    } else if (infiltration_given) {
+        infiltration_rates(m);
+    }
+    WAVE_MODEL(m);
+    SEDIMENT_TRANSPORT(m);
+    if (m.INDEX_INFIL.I_MORPH == 1 && period_closes(m)) BEACH(m);
+    const bool period_closed = period_closes(m);
+    if (period_closed) {
+        write_console(*units.console, progress_line(m));
+        flush_console(*units.console);
+    }
+    OUTPUT(m, units);
+    return period_closed;
+}
+
+}  // namespace tidmor
