@@ -53,8 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static auto model = tidmor::make_model();
     tidmor::Model& m = *model;
     reset_start_up_blocks(m);
-    std::ostringstream console;
-    units.console = &console;
     std::istringstream unit5(std::string(reinterpret_cast<const char*>(data), size));
     try {
         tidmor::INPUT_DATA(m, unit5, "fuzz.dat");
