@@ -183,6 +183,7 @@ def draw(study: Study, path: str) -> str:
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
+    import matplotlib.ticker
     fig, (left, right) = plt.subplots(1, 2, figsize=(12, 5), layout="constrained")
     name0 = study.refine[0]
     h = np.array([level[name0] for level in study.levels])
@@ -196,6 +197,8 @@ def draw(study: Study, path: str) -> str:
     for order, style in ((1, "k:"), (2, "k--")):
         left.loglog(h[1:], 0.1 * (h[1:] / h[1]) ** order, style, lw=0.8, label=f"order {order}")
     left.invert_xaxis()
+    left.set_xticks(h[1:], [f"{v:.3g}" for v in h[1:]])
+    left.xaxis.set_minor_formatter(matplotlib.ticker.NullFormatter())
     left.set_xlabel(f"{name0} of the finer level" + (" (m)" if name0 == "L_ELEM" else " (1)"))
     left.set_ylabel("difference to the coarser level / size (1)")
     left.set_title("Differences between successive levels")
