@@ -89,6 +89,34 @@ def _budget(args):
     return 0
 
 
+def _converge(args):
+    from .converge import QUANTITIES, converge_case, parse_changes
+    import numpy as np
+
+    from .convergence import size
+    tidmor = find_tidmor(args.tidmor)
+    if not 0 <= args.timeout <= 30 * 24 * 3600:
+        raise BadInput(f"--timeout {args.timeout:g}: give seconds from 0 (no limit) to 2592000 (30 days)")
+    study = converge_case(args.case, tidmor, args.output, args.levels, args.ratio, args.refine or ("L_ELEM",),
+                          parse_changes(args.set), parse_changes(args.compare, "--compare") or None,
+                          args.tolerance / 100.0, "slurm" if args.slurm else "parallel", args.jobs or 1,
+                          args.timeout, args.sshlogin or (), args.partition, args.wait or not args.slurm)
+    if study is None:
+        print("submitted; run the same command again once the job array is over")
+        return 0
+    print("levels: " + "; ".join(study.level_name(k) for k in range(len(study.levels))))
+    units = {name: unit for name, unit, _ in QUANTITIES}
+    for name, c in study.assessed.items():
+        # A field is shown by its largest magnitude, a scalar as it is.
+        sizes = ", ".join(f"{size(v) if np.ndim(v) else v:.4g}" for v in study.values[name])
+        order = "" if c.order != c.order else f", order {c.order:.2f}"
+        print(f"{name} ({units[name]}): {sizes}{order}: {c.verdict}")
+    print("wall time (s): " + ", ".join(f"{t:.1f}" for t in study.wall_times))
+    print(study.csv_path)
+    print(study.figure_path)
+    return 0
+
+
 def _summary(args):
     from .summary import summarise_sweep
     print(summarise_sweep(args.sweep, args.output))
@@ -158,6 +186,27 @@ def build_parser():
     p.add_argument("--results", help="folder of the result files (default: the case folder)")
     p.add_argument("--force", action="store_true", help="use results whose input changed after the run")
     p.set_defaults(run=_budget)
+
+    p = commands.add_parser("converge", help="run a case at shorter element lengths (and grid spacings) and "
+                                              "assess the convergence of its key results")
+    p.add_argument("case")
+    p.add_argument("-o", "--output", help="folder of the levels and the results (default: NAME-converge here)")
+    p.add_argument("--levels", type=_positive_int, default=3, help="number of levels (default 3)")
+    p.add_argument("--ratio", type=float, default=2.0, help="refinement ratio between levels (default 2)")
+    p.add_argument("--refine", action="append", choices=["L_ELEM", "DX_ND"],
+                   help="value divided by the ratio at each level (default L_ELEM); repeatable")
+    p.add_argument("--set", action="append", metavar="NAME=VALUE", help="change an input value at every level")
+    p.add_argument("--compare", action="append", metavar="NAME=VALUE",
+                   help="also run every level with this change (e.g. Q_WELL=0) and assess the effect on the bed")
+    p.add_argument("--tolerance", type=float, default=5.0, help="percent left that counts as converged (default 5)")
+    p.add_argument("--tidmor", help="tidmor executable (default: $TIDMOR, build/tidmor, PATH)")
+    p.add_argument("-j", "--jobs", type=_positive_int, help="levels at a time on each host (default 1)")
+    p.add_argument("--sshlogin", action="append", help="run on this host over ssh (as for sweep); repeatable")
+    p.add_argument("--slurm", action="store_true", help="run the levels as a Slurm job array")
+    p.add_argument("--partition", help="Slurm partition")
+    p.add_argument("--wait", action="store_true", help="with --slurm: wait for the array (else run again later)")
+    p.add_argument("--timeout", type=float, default=0.0, help="seconds a level may take (default: no limit)")
+    p.set_defaults(run=_converge)
 
     p = commands.add_parser("summary", help="one CSV table of the cases of a sweep folder")
     p.add_argument("sweep", help="sweep folder")

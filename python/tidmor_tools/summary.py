@@ -28,7 +28,11 @@ def case_results(case_dir: str) -> dict:
     """Run-up and run-down per record, shoreline and volume change of the last profile, net face flux."""
     with warnings.catch_warnings():
         warnings.simplefilter("ignore")
-        case = read_case(case_dir)
+        return results_of(read_case(case_dir))
+
+
+def results_of(case) -> dict:
+    """The summary's results of a case that has been read."""
     data, prof, swash, wave = case["input"], case["profile"], case["swash"], case["wave"]
     row = {}
     for r in range(swash.sizes["record"]):
