@@ -12,6 +12,7 @@ inline constexpr std::size_t INPUT_NAME_LENGTH = 15;
 // its first 15 characters, trailing blanks removed. A missing file, a file
 // without a first line or an empty name is fatal. When the name looks cut
 // short (a word runs across column 15), `warning` receives a line saying so.
+// A control file that is not a regular file (a FIFO, a device) is refused.
 std::string read_control_file(const std::string& path, std::string* warning = nullptr);
 
 }  // namespace tidmor

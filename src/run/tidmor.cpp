@@ -1,6 +1,5 @@
 #include "run/tidmor.hpp"
 
-#include <cerrno>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -16,6 +15,7 @@
 #include "common/run_failure.hpp"
 #include "input/control_file.hpp"
 #include "input/input_data.hpp"
+#include "input/input_file.hpp"
 #include "input/input_warnings.hpp"
 #include "morphology/beach.hpp"
 #include "morphology/sediment_transport.hpp"
@@ -98,11 +98,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         std::string name_warning;
         const std::string input_name = read_control_file(CONTROL_FILE, &name_warning);
         if (!name_warning.empty()) warn(errors, name_warning);
-        errno = 0;
-        std::ifstream unit5(input_name);
-        if (!unit5)
-            throw RunFailure(EXIT_INPUT_OR_FILE, "cannot open the input data file " + quote_text(input_name) +
-                                                     " named in \"" + CONTROL_FILE + "\"" + system_reason(errno));
+        std::ifstream unit5 = open_input_data_file(input_name);
         INPUT_DATA(m, unit5, input_name);
         if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
         for (const std::string& warning : input_warnings(m)) warn(errors, warning);
