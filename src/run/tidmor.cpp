@@ -12,6 +12,7 @@
 #include "common/message_text.hpp"
 #include "common/number_format.hpp"
 #include "run/progress.hpp"
+#include "run/unexpected_failure.hpp"
 #include "common/run_failure.hpp"
 #include "input/control_file.hpp"
 #include "input/input_data.hpp"
@@ -94,6 +95,13 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
     std::optional<Progress> progress;
     std::optional<ConsoleBesideProgress> console_buffer;
     std::optional<std::ostream> console_beside;
+    const auto report = [&](const RunFailure& failure) {
+        count_solves();
+        if (progress) progress->erase();
+        units.console->flush();
+        errors << "tidmor: " << failure.what() << '\n';
+        return static_cast<int>(failure.status());
+    };
     try {
         std::string name_warning;
         const std::string input_name = read_control_file(CONTROL_FILE, &name_warning);
@@ -102,6 +110,8 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         INPUT_DATA(m, unit5, input_name);
         if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
         for (const std::string& warning : input_warnings(m)) warn(errors, warning);
+        if (m.INDEX_INFIL.I_INFIL == 1)
+            if (const std::string shortfall = m.aquifer_solver.start_team(); !shortfall.empty()) warn(errors, shortfall);
 
         if (options.progress) {
             progress.emplace(errors, m.TIME_RELATED.T_MAX, m.WAVE_CONSD.T_WAVE);
@@ -136,11 +146,13 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         write_console(console, "I AM SURE, YOU WANT TO SEE THE RESULTS NOW.");
         flush_console(console);
     } catch (const RunFailure& failure) {
-        count_solves();
-        if (progress) progress->erase();
-        units.console->flush();
-        errors << "tidmor: " << failure.what() << '\n';
-        return failure.status();
+        return report(failure);
+    } catch (const std::exception& error) {
+        const std::string where = results.touched() ? "at model time " + value_text(m.TIME_RELATED.TIME) +
+                                                          " s (after step " + value_text(m.N_CAL.N_STEP) + "); " +
+                                                          RESULTS_KEPT
+                                                    : "during start-up; no result file has been changed";
+        return report(unexpected_failure(error, where));
     }
     return EXIT_NORMAL;
 }
