@@ -15,6 +15,7 @@
 #include "input/control_file.hpp"
 #include "input/input_data.hpp"
 #include "input/input_groups.hpp"
+#include "input/input_file.hpp"
 #include "input/input_warnings.hpp"
 #include "morphology/beach.hpp"
 #include "output/output.hpp"
@@ -41,11 +42,7 @@ struct CaseInput {
 
 void open_case_input(const std::filesystem::path& folder, CaseInput& in) {
     in.name = read_control_file(CONTROL_FILE, &in.warning, folder);
-    errno = 0;
-    in.unit5.open(folder / in.name);
-    if (!in.unit5)
-        throw RunFailure(EXIT_INPUT_OR_FILE, "cannot open the input data file " + quote_text(in.name) +
-                                                 " named in \"" + CONTROL_FILE + "\"" + system_reason(errno));
+    in.unit5 = open_input_data_file(in.name, folder);
 }
 
 [[noreturn]] void unknown_variable(std::string_view name) {
@@ -96,6 +93,8 @@ struct Simulation::State {
         INPUT_DATA(m, input, input_name);
         if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
         for (const std::string& warning : input_warnings(m)) warn(warning);
+        if (m.INDEX_INFIL.I_INFIL == 1)
+            if (const std::string shortfall = m.aquifer_solver.start_team(); !shortfall.empty()) warn(shortfall);
     }
 
     void require(Stage wanted, const char* call) const {
@@ -204,6 +203,8 @@ double Simulation::time_step() const {
 }
 std::int64_t Simulation::steps() const { return static_cast<std::int64_t>(state_->model->N_CAL.N_STEP); }
 bool Simulation::initialized() const { return state_->stage != State::Stage::created; }
+
+bool Simulation::results_touched() const { return state_->results.touched(); }
 bool Simulation::finalized() const { return state_->stage == State::Stage::finalized; }
 
 const InputValues& Simulation::input() const { return state_->input; }

@@ -143,6 +143,8 @@ public:
     double time_step() const;
     std::int64_t steps() const;
     bool initialized() const;
+    // Whether initialize() got as far as emptying the earlier result files.
+    bool results_touched() const;
     bool finalized() const;
 
     // The input as read, and the warnings about it (each one line, without

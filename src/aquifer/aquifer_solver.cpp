@@ -22,4 +22,15 @@ WorkerTeam& AquiferSolver::team() {
     return *team_;
 }
 
+int AquiferSolver::team_size() { return threads > 1 ? team().size() : 1; }
+
+std::string AquiferSolver::start_team() {
+    if (threads <= 1) return "";
+    const WorkerTeam& started = team();
+    if (started.size() == started.requested()) return "";
+    return "only " + std::to_string(started.size()) + " of the " + std::to_string(started.requested()) +
+           " threads asked for the aquifer step could be started (" + started.shortfall() + "): it runs on " +
+           std::to_string(started.size()) + ", with the same results";
+}
+
 }  // namespace tidmor

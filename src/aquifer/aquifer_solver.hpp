@@ -5,6 +5,7 @@
 // changes a result: every path gives the same bits.
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "aquifer/boundary_system_cache.hpp"
@@ -23,8 +24,15 @@ struct AquiferSolver {
 
     int threads = 1;    // worker threads, at least 1
 
-    // The team of `threads` threads, started at first use.
+    // The team of `threads` threads, started at first use; fewer when the
+    // system refuses some (the team says why).
     WorkerTeam& team();
+    // The threads that take part in a parallel loop: `threads`, or the
+    // team's size once it is started.
+    int team_size();
+    // Starts the team now (more than one thread asked for) and returns a
+    // warning line when some threads could not be started; "" otherwise.
+    std::string start_team();
     bool reuse = true;  // reuse cached boundary systems
     BoundarySystemCache cache;
 

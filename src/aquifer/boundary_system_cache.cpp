@@ -1,6 +1,7 @@
 #include "aquifer/boundary_system_cache.hpp"
 
 #include <cstring>
+#include <new>
 
 namespace tidmor {
 
@@ -82,8 +83,21 @@ bool BoundarySystemCache::insert(RecordedSystem&& record) {
     if (size > capacity_) return false;
     evict_to(capacity_ - size);
     const std::uint64_t h = record.key.hash();
-    lru_.push_front(std::move(record));
-    index_.emplace(h, lru_.begin());
+    // Memory for the entry itself may be refused: the record is then not
+    // kept (a failed push_front leaves it untouched; a failed index entry
+    // gives it back).
+    try {
+        lru_.push_front(std::move(record));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    try {
+        index_.emplace(h, lru_.begin());
+    } catch (const std::bad_alloc&) {
+        record = std::move(lru_.front());
+        lru_.pop_front();
+        return false;
+    }
     bytes_ += size;
     if (bytes_ > peak_bytes_) peak_bytes_ = bytes_;
     return true;

@@ -66,8 +66,9 @@ public:
     const RecordedSystem* find(const BoundarySystemKey& key);
 
     // Stores a completed record; the least recently used ones go until it
-    // fits. A record larger than the whole bound is not kept. Returns false
-    // then.
+    // fits. A record larger than the whole bound, or one whose entry the
+    // system has no memory for, is not kept: returns false, and the record
+    // is left with the caller.
     bool insert(RecordedSystem&& record);
 
     void set_capacity(std::size_t bytes);

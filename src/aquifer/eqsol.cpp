@@ -109,7 +109,7 @@ void EQSOL(Model& m, Units& units, RecordedSystem* record) {
         }
     };
 
-    const int parts = n >= PARALLEL_MIN_EQUATIONS ? solver.threads : 1;
+    const int parts = n >= PARALLEL_MIN_EQUATIONS ? solver.team_size() : 1;
     for (int i = 1; i <= n; ++i) {
         double v;
         const int p = pivot_column(a, n, i, v);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "aquifer/boundary_elements.hpp"
 #include "aquifer/worker_team.hpp"
@@ -80,10 +81,17 @@ void MATRIX(Model& m) {
     }
 
     AquiferSolver::KernelIntegrals* kept = m.aquifer_solver.reuse ? &m.aquifer_solver.kernels : nullptr;
-    if (kept) compare_with_last(*kept, n, x_bnd, z_bnd);
+    // Without memory for the kept integrals, this call integrates every pair
+    // and keeps none.
+    try {
+        if (kept) compare_with_last(*kept, n, x_bnd, z_bnd);
+    } catch (const std::bad_alloc&) {
+        *kept = AquiferSolver::KernelIntegrals{};
+        kept = nullptr;
+    }
     const std::size_t nn = static_cast<std::size_t>(n);
 
-    const int parts = n >= PARALLEL_MIN_NODES ? m.aquifer_solver.threads : 1;
+    const int parts = n >= PARALLEL_MIN_NODES ? m.aquifer_solver.team_size() : 1;
     const auto rows = [&](int part) {  // a block of rows per thread
         int first, last;
         part_range(n, part, parts, first, last);

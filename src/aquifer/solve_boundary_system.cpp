@@ -1,5 +1,6 @@
 // The boundary solve of a time step, with reuse of geometries already met.
 #include <cstddef>
+#include <new>
 
 #include "aquifer/boundary_elements.hpp"
 #include "aquifer/eqsol.hpp"
@@ -105,20 +106,29 @@ void solve_boundary_system(Model& m, Units& units) {
         full_solve(m, units, nullptr);
         return;
     }
-    make_key(m, n, solver.probe);
-    if (const RecordedSystem* record = solver.cache.find(solver.probe)) {
-        ++solver.hits;
-        solve_recorded(m, n, *record);
+    // The cache only saves work: memory it cannot get for a geometry means
+    // this geometry is solved without it, to the same bits.
+    RecordedSystem& record = solver.record;
+    try {
+        make_key(m, n, solver.probe);
+        if (const RecordedSystem* found = solver.cache.find(solver.probe)) {
+            ++solver.hits;
+            solve_recorded(m, n, *found);
+            return;
+        }
+        record.size_for(n);
+        record.key = solver.probe;
+    } catch (const std::bad_alloc&) {
+        record = RecordedSystem{};
+        ++solver.plain;
+        full_solve(m, units, nullptr);
         return;
     }
     ++solver.misses;
-    RecordedSystem& record = solver.record;
-    record.size_for(n);
-    record.key = solver.probe;
     full_solve(m, units, &record);
     record_geometry(m, n, record);
-    // A record that does not fit the bound stays here, its storage reused
-    // by the next miss.
+    // A record that does not fit the bound, or for whose entry there is no
+    // memory, stays here, its storage reused by the next miss.
     if (solver.cache.insert(std::move(record))) record = RecordedSystem{};
 }
 

@@ -4,8 +4,16 @@
 
 namespace tidmor {
 
-WorkerTeam::WorkerTeam(int threads) {
-    for (int part = 1; part < threads; ++part) workers_.emplace_back([this, part] { work(part); });
+WorkerTeam::WorkerTeam(int threads) : requested_(threads < 1 ? 1 : threads) {
+    workers_.reserve(static_cast<std::size_t>(requested_ - 1));
+    for (int part = 1; part < requested_; ++part) {
+        try {
+            workers_.emplace_back([this, part] { work(part); });
+        } catch (const std::system_error& refused) {
+            shortfall_ = refused.what();
+            break;
+        }
+    }
 }
 
 WorkerTeam::~WorkerTeam() {
@@ -28,9 +36,19 @@ void WorkerTeam::dispatch(int parts, void* job, Call call) {
         ++generation_;
     }
     if (parts > 1) start_.notify_all();
-    call(job, 0);
+    // The other parts use the job until they are done: part 0's exception
+    // waits for them.
+    std::exception_ptr own_failure;
+    try {
+        call(job, 0);
+    } catch (...) {
+        own_failure = std::current_exception();
+    }
     std::unique_lock<std::mutex> lock(mutex_);
     done_.wait(lock, [this] { return pending_ == 0; });
+    std::exception_ptr failure = own_failure ? own_failure : failure_;
+    failure_ = nullptr;
+    if (failure) std::rethrow_exception(failure);
 }
 
 void WorkerTeam::work(int part) {
@@ -51,8 +69,14 @@ void WorkerTeam::work(int part) {
             job = job_;
             call = call_;
         }
-        call(job, part);
+        std::exception_ptr failure;
+        try {
+            call(job, part);
+        } catch (...) {
+            failure = std::current_exception();
+        }
         std::lock_guard<std::mutex> lock(mutex_);
+        if (failure && !failure_) failure_ = failure;
         if (--pending_ == 0) done_.notify_one();
     }
 }

@@ -14,7 +14,10 @@
 // one thread on a loaded two-core machine).
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <mutex>
+#include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -22,16 +25,22 @@ namespace tidmor {
 
 class WorkerTeam {
 public:
-    // A team of `threads` (the caller and threads-1 workers).
+    // A team of `threads` (the caller and threads-1 workers). A worker the
+    // system refuses to start (a limit on processes or memory) leaves a
+    // smaller team: size() is what runs, shortfall() says why.
     explicit WorkerTeam(int threads);
     ~WorkerTeam();
     WorkerTeam(const WorkerTeam&) = delete;
     WorkerTeam& operator=(const WorkerTeam&) = delete;
 
     int size() const { return static_cast<int>(workers_.size()) + 1; }
+    // The threads asked for, and the system's reason when fewer started ("" when all did).
+    int requested() const { return requested_; }
+    const std::string& shortfall() const { return shortfall_; }
 
     // job(part) for part = 0 .. parts-1 (parts <= size()), concurrently.
-    // The job must not throw.
+    // An exception thrown by a part is thrown again here once every part
+    // has finished (one of them, when several throw).
     template <typename Job>
     void run(int parts, const Job& job) {
         dispatch(parts, const_cast<void*>(static_cast<const void*>(&job)),
@@ -43,6 +52,9 @@ private:
     void dispatch(int parts, void* job, Call call);
     void work(int part);
 
+    int requested_ = 1;
+    std::string shortfall_;
+    std::exception_ptr failure_;  // the first exception of a part in this call
     std::vector<std::thread> workers_;
     std::mutex mutex_;
     std::condition_variable start_, done_;

@@ -12,8 +12,11 @@ enum ExitStatus : int {
     EXIT_NORMAL = 0,
     EXIT_INPUT_OR_FILE = 1,   // rejected input, missing file, failed read or write
     EXIT_NUMERICAL = 2,       // the run broke down numerically
-    EXIT_SIGINT = 130,        // interrupted by SIGINT (128 + signal number, as shells report it)
-    EXIT_SIGTERM = 143,       // interrupted by SIGTERM
+    // Stopped by a signal: 128 + the signal number, as shells report it.
+    EXIT_SIGHUP = 129,
+    EXIT_SIGINT = 130,
+    EXIT_SIGTERM = 143,
+    EXIT_SIGXCPU = 152,
 };
 
 class RunFailure : public std::runtime_error {

@@ -1,13 +1,14 @@
 #pragma once
 // A request to end the run, recorded by a signal handler (SIGINT, Ctrl-C;
-// SIGTERM, kill or a batch system's time limit) and honoured between steps.
+// SIGTERM, kill or a batch system's time limit; SIGHUP, a closed terminal;
+// SIGXCPU, a CPU-time limit) and honoured between steps.
 //
 // The handler only records the signal in a lock-free atomic, which is all a
 // handler may safely do. The time loop checks it once per step and the
 // aquifer relaxation once per sweep; stop_interrupted then throws a
 // RunFailure, so the result files are closed by the ordinary failure path
 // and hold every line written so far, each one whole. The exit status is
-// 128 + the signal number (130, 143), as a shell reports a killed program.
+// 128 + the signal number (129, 130, 143, 152), as a shell reports a killed program.
 //
 // The flag is the one mutable value the process shares: a signal is meant
 // for every model the process runs.

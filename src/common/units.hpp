@@ -1,9 +1,14 @@
 #pragma once
 // The file layer: the console and the four result files as numbered units.
 //
-// Every record goes through write_record, which checks the stream after the
-// write: a failed write (disk full, file closed under us) is fatal and names
-// the file and the system's reason. The console is checked the same way.
+// A result file is written a block at a time (a snapshot, a profile record,
+// a start-up block): write_record collects the lines of the block and
+// end_block hands them to the stream in one piece and flushes it. So the
+// file on disk always ends with a whole block, even when the program is
+// killed (SIGKILL) or fails in the middle of one, and a failed write (disk
+// full, file-size limit, file closed under us) is noticed at the end of the
+// block it belongs to; it is fatal and names the file and the system's
+// reason. The console is checked after each write the same way.
 // Tests connect units to string streams.
 #include <iostream>
 #include <ostream>
@@ -16,6 +21,7 @@ struct OutputUnit {
     int number = 0;
     std::string file;              // name as the user knows it
     std::ostream* stream = nullptr;
+    std::string block;             // lines of the block not yet handed to the stream
 };
 
 // Told of each sweep of the start-up relaxation of the water table (the
@@ -32,15 +38,17 @@ public:
 // in-process interface may connect strings.
 struct Units {
     std::ostream* console = &std::cout;
-    OutputUnit outw{9, "outw.dat", nullptr};  // wave snapshots
-    OutputUnit outb{7, "outb.dat", nullptr};  // beach profiles
-    OutputUnit outg{3, "outg.dat", nullptr};  // aquifer boundary snapshots
-    OutputUnit outs{8, "outs.dat", nullptr};  // swash statistics
+    OutputUnit outw{9, "outw.dat", nullptr, {}};  // wave snapshots
+    OutputUnit outb{7, "outb.dat", nullptr, {}};  // beach profiles
+    OutputUnit outg{3, "outg.dat", nullptr, {}};  // aquifer boundary snapshots
+    OutputUnit outs{8, "outs.dat", nullptr, {}};  // swash statistics
     RelaxationObserver* relaxation_observer = nullptr;
 };
 
-// Writes one line (the text and a line end) to the unit; fatal on failure.
+// Adds one line (the text and a line end) to the unit's current block.
 void write_record(OutputUnit& unit, std::string_view line);
+// Writes the block out and flushes the stream; fatal on failure.
+void end_block(OutputUnit& unit);
 
 // Console lines begin with one blank, as every line of the program does.
 // A console that cannot be written (standard output on a full disk) is

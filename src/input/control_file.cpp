@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fstream>
 
+#include "common/file_kind.hpp"
 #include "common/message_text.hpp"
 #include "common/run_failure.hpp"
 #include "input/bounded_line.hpp"
@@ -20,6 +21,10 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 std::string read_control_file(const std::string& path, std::string* warning, const std::filesystem::path& folder) {
+    const std::string kind = path_kind((folder / path).string());
+    if (!kind.empty())
+        control_failure("is " + kind + ", not a regular file; the program reads its input only from regular files",
+                        path);
     errno = 0;
     std::ifstream unit2(folder / path);
     if (!unit2)

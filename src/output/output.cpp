@@ -29,6 +29,7 @@ void write_aquifer_block(const Model& m, Units& units, int width) {
     const int n_bnd = m.CONFIG_BOUND.N_BND;
     if (n_bnd <= 0) {
         write_record(units.outg, "");
+        end_block(units.outg);
         return;
     }
     const double x_face = nodes.X_BND[m.CONFIG_BOUND.N_FACE];
@@ -39,6 +40,7 @@ void write_aquifer_block(const Model& m, Units& units, int width) {
                                        format_fixed(nodes.PHI_BND[j], width, AQUIFER_DECIMALS) +
                                        format_fixed(nodes.Q_BND[j], width, AQUIFER_DECIMALS));
     }
+    end_block(units.outg);
 }
 
 // One line per wet node: time, position, depth, velocity, flow through the bed.
@@ -46,6 +48,7 @@ void write_wave_block(const Model& m, Units& units) {
     const int n_shore = m.WAVE_CONSI.N_SHORE;
     if (n_shore <= 0) {
         write_record(units.outw, "");
+        end_block(units.outw);
         return;
     }
     const std::string time = format_fixed(m.TIME_RELATED.TIME, WAVE_WIDTH, WAVE_TIME_DECIMALS);
@@ -55,6 +58,7 @@ void write_wave_block(const Model& m, Units& units) {
                                        format_fixed(m.WAVE.U_DIM[i], WAVE_WIDTH, WAVE_DECIMALS) +
                                        format_fixed(m.INFILTRATION.INFIL[i], WAVE_WIDTH, WAVE_DECIMALS));
     }
+    end_block(units.outw);
 }
 
 // One line per grid node: time, the period's onshore and offshore transport,
@@ -63,6 +67,7 @@ void write_profile_block(const Model& m, Units& units) {
     const int n_grid = m.SED_INT.N_GRID;
     if (n_grid <= 0) {
         write_record(units.outb, "");
+        end_block(units.outb);
         return;
     }
     const auto& p = m.BEACH_PROFILE;
@@ -72,6 +77,7 @@ void write_profile_block(const Model& m, Units& units) {
                                        format_fixed(p.QS_OFF[j], PROFILE_WIDTH, PROFILE_DECIMALS) +
                                        format_fixed(p.Z_BED[j], PROFILE_WIDTH, PROFILE_DECIMALS));
     }
+    end_block(units.outb);
 }
 
 void write_swash_line(const Model& m, Units& units) {
@@ -79,6 +85,7 @@ void write_swash_line(const Model& m, Units& units) {
     write_record(units.outs, format_fixed(r.X_DOWN, SWASH_WIDTH, SWASH_DECIMALS) +
                                    format_fixed(r.X_UP, SWASH_WIDTH, SWASH_DECIMALS) +
                                    format_fixed(r.SLOPE_SWASH, SWASH_WIDTH, SWASH_DECIMALS));
+    end_block(units.outs);
 }
 
 // Snapshots are taken in the last four wave periods of the run, at every

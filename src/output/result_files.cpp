@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 
+#include "common/file_kind.hpp"
 #include "common/message_text.hpp"
 #include "common/run_failure.hpp"
 
@@ -30,11 +31,23 @@ struct OpenedFiles {
 };
 
 // Opens for writing without truncating, creating the file when missing.
+// O_NONBLOCK: a FIFO put there after the check below must not hold the
+// open until a reader comes.
 int open_keeping_content(const std::string& path, bool& created) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     created = fd >= 0;
-    if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     return fd;
+}
+
+// A result file is a regular file or /dev/null. A folder is left to the
+// open, which names it in the system's words.
+void refuse_special_file(const OutputUnit& unit, const struct stat& status) {
+    if (S_ISREG(status.st_mode) || S_ISDIR(status.st_mode) || is_null_device(status)) return;
+    throw RunFailure(EXIT_INPUT_OR_FILE, "the result file " + quote_text(unit.file) + " is " + file_kind(status) +
+                                             ", not a regular file: remove it or run the case in another folder "
+                                             "(only /dev/null may stand in for a result file); no earlier result "
+                                             "file has been changed");
 }
 
 [[noreturn]] void cannot_create(const OutputUnit& unit, int error_number, bool none_changed) {
@@ -51,12 +64,19 @@ void ResultFiles::connect(Units& units, const std::vector<InputFile>& inputs, co
     std::array<std::string, 4> path;
     for (std::size_t k = 0; k < unit.size(); ++k) path[k] = (folder / unit[k]->file).string();
 
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        struct stat status {};
+        if (::stat(path[k].c_str(), &status) == 0) refuse_special_file(*unit[k], status);
+    }
+
     OpenedFiles opened;
     for (std::size_t k = 0; k < unit.size(); ++k) {
         bool created = false;
         opened.fd[k] = open_keeping_content(path[k], created);
         if (opened.fd[k] < 0) cannot_create(*unit[k], errno, true);
         if (created) opened.created[k] = path[k].c_str();
+        struct stat status {};
+        if (::fstat(opened.fd[k], &status) == 0) refuse_special_file(*unit[k], status);
     }
 
     for (const InputFile& input : inputs) {
@@ -73,8 +93,9 @@ void ResultFiles::connect(Units& units, const std::vector<InputFile>& inputs, co
         }
     }
 
-    // Devices and pipes (a result sent to /dev/null) have nothing to empty.
+    // /dev/null has nothing to empty.
     opened.keep = true;
+    touched_ = true;
     for (std::size_t k = 0; k < unit.size(); ++k) {
         struct stat result {};
         if (::fstat(opened.fd[k], &result) == 0 && S_ISREG(result.st_mode) && ::ftruncate(opened.fd[k], 0) != 0)
@@ -93,6 +114,7 @@ void ResultFiles::disconnect(Units& units) {
     const std::array<OutputUnit*, 4> unit{&units.outw, &units.outb, &units.outg, &units.outs};
     const std::array<std::ofstream*, 4> stream{&outw_, &outb_, &outg_, &outs_};
     for (std::size_t k = 0; k < unit.size(); ++k) {
+        if (!unit[k]->block.empty()) end_block(*unit[k]);
         errno = 0;
         stream[k]->close();
         unit[k]->stream = nullptr;

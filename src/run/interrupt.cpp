@@ -1,5 +1,8 @@
 #include "run/interrupt.hpp"
 
+#include <cstddef>
+#include <iterator>
+
 #include "common/stop_request.hpp"
 
 namespace tidmor {
@@ -12,17 +15,26 @@ extern "C" void record_signal(int signal_number) { request_interrupt(signal_numb
 
 InterruptHandlers::InterruptHandlers() {
     request_interrupt(0);
-    struct sigaction action {};
-    action.sa_handler = record_signal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, &previous_sigint_);
-    sigaction(SIGTERM, &action, &previous_sigterm_);
+    struct sigaction record {};
+    record.sa_handler = record_signal;
+    sigemptyset(&record.sa_mask);
+    record.sa_flags = 0;  // no SA_RESTART: a blocked call returns EINTR
+    for (std::size_t k = 0; k < std::size(STOP_SIGNALS); ++k) {
+        sigaction(STOP_SIGNALS[k], nullptr, &previous_stop_[k]);
+        const bool ignored = (previous_stop_[k].sa_flags & SA_SIGINFO) == 0 && previous_stop_[k].sa_handler == SIG_IGN;
+        if (!ignored) sigaction(STOP_SIGNALS[k], &record, nullptr);
+    }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    for (std::size_t k = 0; k < std::size(IGNORED_SIGNALS); ++k)
+        sigaction(IGNORED_SIGNALS[k], &ignore, &previous_ignored_[k]);
 }
 
 InterruptHandlers::~InterruptHandlers() {
-    sigaction(SIGINT, &previous_sigint_, nullptr);
-    sigaction(SIGTERM, &previous_sigterm_, nullptr);
+    for (std::size_t k = 0; k < std::size(STOP_SIGNALS); ++k) sigaction(STOP_SIGNALS[k], &previous_stop_[k], nullptr);
+    for (std::size_t k = 0; k < std::size(IGNORED_SIGNALS); ++k)
+        sigaction(IGNORED_SIGNALS[k], &previous_ignored_[k], nullptr);
 }
 
 }  // namespace tidmor

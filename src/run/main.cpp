@@ -11,8 +11,11 @@
 #include "common/run_failure.hpp"
 #include "run/command_line.hpp"
 #include "run/tidmor.hpp"
+#include "run/unexpected_failure.hpp"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_program(int argc, char** argv) {
     using namespace tidmor;
     const CommandLine line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
     switch (line.action) {
@@ -41,4 +44,19 @@ int main(int argc, char** argv) {
     // The progress line goes where a person watches: a terminal on stderr.
     if (::isatty(STDERR_FILENO)) options.progress = true;
     return TIDMOR(std::cout, std::cerr, options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // What fails before the run starts (memory for the model's state, the
+    // command line) ends the program the same way as a failure in the run.
+    try {
+        return run_program(argc, argv);
+    } catch (const std::exception& error) {
+        const tidmor::RunFailure failure =
+            tidmor::unexpected_failure(error, "before the run started; no result file has been changed");
+        std::cerr << "tidmor: " << failure.what() << '\n';
+        return failure.status();
+    }
 }

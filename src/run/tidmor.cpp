@@ -11,6 +11,7 @@
 #include "common/stop_request.hpp"
 #include "run/interrupt.hpp"
 #include "run/progress.hpp"
+#include "run/unexpected_failure.hpp"
 
 namespace tidmor {
 
@@ -39,6 +40,13 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
     std::optional<Progress> progress;
     std::optional<ConsoleBesideProgress> console_buffer;
     std::optional<std::ostream> console_beside;
+    const auto report = [&](const RunFailure& failure) {
+        count_solves();
+        if (progress) progress->erase();
+        console_now->flush();
+        errors << "tidmor: " << failure.what() << '\n';
+        return static_cast<int>(failure.status());
+    };
     try {
         SimulationOptions run;
         static_cast<AquiferSolverSettings&>(run) = options;
@@ -77,11 +85,13 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         sim.finalize();
         count_solves();
     } catch (const RunFailure& failure) {
-        count_solves();
-        if (progress) progress->erase();
-        console_now->flush();
-        errors << "tidmor: " << failure.what() << '\n';
-        return failure.status();
+        return report(failure);
+    } catch (const std::exception& error) {
+        const bool touched = simulation && simulation->results_touched();
+        const std::string where = touched ? "at model time " + value_text(simulation->time()) + " s (after step " +
+                                                value_text(simulation->model().N_CAL.N_STEP) + "); " + RESULTS_KEPT
+                                          : "during start-up; no result file has been changed";
+        return report(unexpected_failure(error, where));
     }
     return EXIT_NORMAL;
 }

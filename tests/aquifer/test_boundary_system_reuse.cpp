@@ -13,6 +13,7 @@
 #include "aquifer/boundary_system_cache.hpp"
 #include "aquifer/dinfil_model.hpp"
 #include "aquifer/eqsol.hpp"
+#include "refused_allocations.hpp"
 #include "test_aquifer_rec_mesh.hpp"
 
 namespace tidmor {
@@ -245,6 +246,64 @@ TEST(AquiferStepReuse, ARepeatedGeometryIsSolvedFromTheCacheToTheSameBits) {
     EXPECT_EQ(s.hits, 2u);
     EXPECT_EQ(s.cache.entries(), 2u);
     EXPECT_EQ(full->aquifer_solver.plain, 4u);
+}
+
+TEST(AquiferStepReuse, AGeometryWithoutMemoryToRecordItIsSolvedUncachedToTheSameBits) {
+    Units units;
+    AquiferSolverSettings reuse, plain;
+    plain.reuse = false;
+    plain.threads = 1;
+    reuse.threads = 1;
+    auto cached = beach_step(reuse);
+    auto full = beach_step(plain);
+    const GridArray bed = cached->BEACH_PROFILE.Z_BED;
+    const auto step = [&](int number, bool refused) {
+        const double lift = number == 1 ? 0.0 : 0.01;
+        for (Model* m : {cached.get(), full.get()}) {
+            for (int g = 1; g <= m->SED_INT.N_GRID; ++g) m->BEACH_PROFILE.Z_BED[g] = bed[g] + lift;
+            for (int g = 1; g <= 6; ++g) m->WAVE.H_DIM[g] = 0.1 * (7 - g) + 0.05 * number;
+        }
+        {
+            // Every request of four boundary vectors or more: the record's
+            // N x N arrays among them.
+            const auto n = static_cast<std::size_t>(cached->CONFIG_BOUND.N_BND);
+            testing::RefusedAllocations no_memory(refused ? 4 * n * sizeof(double) : SIZE_MAX);
+            DINFIL_MODEL(*cached, units);
+        }
+        DINFIL_MODEL(*full, units);
+        for (int j = 1; j <= cached->CONFIG_BOUND.N_BND; ++j) {
+            ASSERT_TRUE(same_bits(cached->NODE_PROPERTIES.PHI_BND[j], full->NODE_PROPERTIES.PHI_BND[j]))
+                << "step " << number << " node " << j;
+            ASSERT_TRUE(same_bits(cached->NODE_PROPERTIES.Q_BND[j], full->NODE_PROPERTIES.Q_BND[j]))
+                << "step " << number << " node " << j;
+        }
+    };
+    const AquiferSolver& s = cached->aquifer_solver;
+    step(1, false);  // geometry A, recorded
+    step(2, true);   // geometry B, no memory to record it
+    EXPECT_EQ(s.misses, 1u);
+    EXPECT_EQ(s.plain, 1u);
+    EXPECT_EQ(s.cache.entries(), 1u);
+    step(3, false);  // B again, with memory: recorded now
+    step(4, false);  // and found
+    EXPECT_EQ(s.misses, 2u);
+    EXPECT_EQ(s.hits, 1u);
+    EXPECT_EQ(s.cache.entries(), 2u);
+}
+
+TEST(BoundarySystemCache, AnEntryWithoutMemoryIsNotKeptAndTheRecordStaysTheCallers) {
+    BoundarySystemCache cache;
+    RecordedSystem record = record_of(40, 1.0);
+    {
+        testing::RefusedAllocations no_memory(sizeof(RecordedSystem));  // the list entry
+        EXPECT_FALSE(cache.insert(std::move(record)));
+    }
+    EXPECT_EQ(record.key.n, 40);
+    EXPECT_EQ(record.coef.size(), 1600u);
+    EXPECT_EQ(cache.entries(), 0u);
+    EXPECT_EQ(cache.bytes(), 0u);
+    EXPECT_TRUE(cache.insert(std::move(record)));
+    EXPECT_NE(cache.find(record_of(40, 1.0).key), nullptr);
 }
 
 // A rectangle of 10 m by 1 m with n nodes, clockwise.

@@ -1,4 +1,5 @@
-// SIGINT and SIGTERM are recorded, and end the run with 130 and 143.
+// SIGINT, SIGTERM, SIGHUP and SIGXCPU are recorded, and end the run with
+// 130, 143, 129 and 152; SIGPIPE and SIGXFSZ are ignored meanwhile.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -29,7 +30,19 @@ TEST(Interrupt, SignalsAreRecordedWhileTheHandlersAreInstalled) {
         std::raise(SIGINT);
         EXPECT_EQ(pending_interrupt(), SIGINT);
         EXPECT_EQ(status_of_stop(), 130);
+        std::raise(SIGHUP);
+        EXPECT_EQ(pending_interrupt(), SIGHUP);
+        EXPECT_EQ(status_of_stop(), 129);
+        std::raise(SIGXCPU);
+        EXPECT_EQ(pending_interrupt(), SIGXCPU);
+        EXPECT_EQ(status_of_stop(), 152);
+        std::raise(SIGPIPE);  // ignored, not fatal, not a stop
+        std::raise(SIGXFSZ);
+        EXPECT_EQ(pending_interrupt(), SIGXCPU);
     }
+    struct sigaction after {};
+    sigaction(SIGPIPE, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, SIG_DFL);  // put back
     // A new run starts with nothing recorded.
     const InterruptHandlers next_run;
     EXPECT_EQ(pending_interrupt(), 0);

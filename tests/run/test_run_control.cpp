@@ -85,20 +85,6 @@ TEST(ResultFiles, AFileThatCannotBeCreatedIsFatal) {
     fs::remove_all(dir);
 }
 
-TEST(ResultFiles, AWriteToAFullDeviceIsFatal) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-    const fs::path dir = make_scratch_dir("full-disk");
-    write_file(dir / "SIM.FILE", "beach.dat\n");
-    write_file(dir / "beach.dat", SMALL_CASE);
-    fs::create_symlink("/dev/full", dir / "outg.dat");
-    const RunResult result = run_model_in(dir);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.errors.find("write failed on the result file \"outg.dat\""), std::string::npos) << result.errors;
-    EXPECT_NE(result.errors.find("No space left on device"), std::string::npos) << result.errors;
-    EXPECT_EQ(result.console.find("SIMULATION HAS BEEN FINISHED!"), std::string::npos);
-    fs::remove_all(dir);
-}
-
 TEST(TimeLoop, NonPositiveDurationStillRunsOneStep) {
     const fs::path dir = make_scratch_dir("one-step");
     write_file(dir / "SIM.FILE", "beach.dat\n");
