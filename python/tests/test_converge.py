@@ -93,7 +93,7 @@ def test_the_command_reuses_the_levels_already_run(study, tidmor):
                              "--compare", "Q_WELL=0", "--tidmor", tidmor], capture_output=True, text=True)
     assert result.returncode == 0, result.stderr
     assert "6 cases, 6 already done, 0 to run" in result.stdout
-    assert f"effect_on_bed (m): " in result.stdout and study.assessed["effect_on_bed"].verdict in result.stdout
+    assert "effect_on_bed (m): " in result.stdout and study.assessed["effect_on_bed"].verdict in result.stdout
     bad = subprocess.run([sys.executable, COMMAND, "converge", DRAINED, "--set", "T_MAX", "--tidmor", tidmor],
                          capture_output=True, text=True)
     assert bad.returncode == 2 and "--set 'T_MAX': write NAME=VALUE" in bad.stderr

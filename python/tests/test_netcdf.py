@@ -10,7 +10,7 @@ import netCDF4
 import numpy as np
 import pytest
 
-from conftest import REPOSITORY, case_id, stored_cases
+from conftest import REPOSITORY, stored_cases
 from tidmor_tools.cf_check import check_cf, udunits_accepts
 from tidmor_tools.input_data import PARAMETERS
 from tidmor_tools.netcdf import convert_case
@@ -156,7 +156,7 @@ def test_a_program_without_a_version_is_recorded_as_unknown(tmp_path):
 
 def test_the_version_is_asked_in_an_empty_folder(tmp_path, monkeypatch):
     from tidmor_tools.program import tidmor_version
-    exe = fake_tidmor(tmp_path, 'echo "tidmor files-here-$(ls -A | wc -l)"')
+    fake_tidmor(tmp_path, 'echo "tidmor files-here-$(ls -A | wc -l)"')
     (tmp_path / "SIM.FILE").write_text("case.dat\n")
     monkeypatch.chdir(tmp_path)
     assert tidmor_version("tidmor") == "files-here-0"

@@ -9,7 +9,7 @@ import sys
 
 import pytest
 
-from conftest import PYTHON_DIR, REPOSITORY
+from conftest import REPOSITORY
 from tidmor_tools.sweep import SweepError, load_sweep, run_sweep
 from tidmor_tools.summary import summarise_sweep
 

@@ -12,8 +12,12 @@ from .netcdf import convert_case
 from .figures import plot_case
 from .sweep import SweepError, load_sweep, run_cases, run_sweep
 from .summary import summarise_sweep
+from .budget import face_flow, water_budget
+from .cf_check import check_cf
+from .converge import converge_case
 
 __all__ = [
     "InputData", "InputDataError", "read_case_input", "TidmorFieldWarning", "read_case", "convert_case",
-    "plot_case", "SweepError", "load_sweep", "run_cases", "run_sweep", "summarise_sweep",
+    "plot_case", "SweepError", "load_sweep", "run_cases", "run_sweep", "summarise_sweep", "face_flow",
+    "water_budget", "check_cf", "converge_case",
 ]
