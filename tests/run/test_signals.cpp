@@ -1,5 +1,6 @@
 // Signals and a console that goes away: SIGHUP and SIGXCPU stop a run like
-// SIGTERM, an inherited "ignore" stays, a console nobody reads any more
+// SIGTERM, SIGKILL leaves whole blocks, an inherited "ignore" stays, a
+// console nobody reads any more
 // ends the run as a failed write, and a signal ends a write that waits on
 // a full console pipe.
 #include <gtest/gtest.h>
@@ -122,6 +123,21 @@ TEST_P(StopSignals, EndTheRunWithTheirStatusAndWholeLines) {
 INSTANTIATE_TEST_SUITE_P(HangupAndCpuLimit, StopSignals,
                          ::testing::Values(StopSignal{SIGHUP, 129, "SIGHUP"}, StopSignal{SIGXCPU, 152, "SIGXCPU"}),
                          [](const ::testing::TestParamInfo<StopSignal>& info) { return std::string(info.param.name); });
+
+TEST(Signals, SigkillLeavesTheStartUpBlocksAndWholeRecords) {
+    // Nothing runs at a SIGKILL: what is in the files was flushed before.
+    const fs::path dir = beach_case("sigkill", "1e6", "1 1");
+    const pid_t pid = start_model(dir);
+    wait_for_periods(dir, 11);
+    ::kill(pid, SIGKILL);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    ASSERT_TRUE(WIFSIGNALED(raw));
+    expect_whole_lines(dir / "outb.dat", 52);
+    expect_whole_lines(dir / "outs.dat", 36);
+    expect_whole_lines(dir / "outg.dat", 65);  // the start-up blocks, fields of 13
+    fs::remove_all(dir);
+}
 
 TEST(Signals, AnInheritedIgnoreStaysIgnored) {
     // A background job of a script starts with SIGINT ignored: Ctrl-C aimed
