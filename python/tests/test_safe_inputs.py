@@ -45,9 +45,11 @@ def test_a_folder_name_with_shell_code_is_only_a_name(tmp_path, tidmor, monkeypa
 
 
 def test_over_ssh_the_remote_shell_gets_every_word_quoted(tmp_path, tidmor, monkeypatch):
-    # An ssh that runs the command it is handed in a shell, as sshd does on the remote host.
+    # An ssh that runs the command it is handed in a shell, as sshd does on the remote host; sshd also sets
+    # SHELL to the login shell, which GNU parallel's remote worker runs the command with (a batch
+    # environment may have no SHELL of its own).
     ssh = tmp_path / "ssh"
-    ssh.write_text('#!/bin/sh\nshift\n[ "$1" = "--" ] && shift\nexec sh -c "$*"\n')
+    ssh.write_text('#!/bin/sh\nshift\n[ "$1" = "--" ] && shift\nSHELL=/bin/sh exec sh -c "$*"\n')
     ssh.chmod(0o755)
     monkeypatch.setenv("PARALLEL_SSH", str(ssh))
     monkeypatch.chdir(tmp_path)
