@@ -1,0 +1,26 @@
+#pragma once
+// Failures of the model as the Python exception tidmor.RunFailure.
+#include <string>
+#include <vector>
+
+#include "common/run_failure.hpp"
+
+namespace tidmor::python {
+
+// A RunFailure together with the warnings the run gave before it (for a
+// failure while the input is read, before there is a Simulation to ask).
+class FailureAfterWarnings : public RunFailure {
+public:
+    FailureAfterWarnings(const RunFailure& failure, std::vector<std::string> warnings)
+        : RunFailure(failure), warnings_(std::move(warnings)) {}
+    const std::vector<std::string>& warnings() const { return warnings_; }
+
+private:
+    std::vector<std::string> warnings_;
+};
+
+// The warnings in the text of an errors stream, one "tidmor: warning: ..."
+// line each, without that prefix.
+std::vector<std::string> warnings_in(const std::string& errors);
+
+}  // namespace tidmor::python
