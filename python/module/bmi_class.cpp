@@ -108,7 +108,7 @@ update_until release the GIL. Failures of the model raise RunFailure.)");
         "time"_a, "Whole steps while the model time is below `time` (s): the last usually ends a little after it.");
     cls.def("finalize", [](PyBmi& b) { without_gil(b, [&] { b.bmi->Finalize(); }); }, "Closes the result files.");
     cls.def_property_readonly(
-        "console", [](PyBmi& b) { return with_gil(b, [&] { return b.console.str(); }); },
+        "console", [](PyBmi& b) { return python_text(with_gil(b, [&] { return b.console.str(); })); },
         "The console lines written so far (empty with console=False).");
 
     // Model information.

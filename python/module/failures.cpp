@@ -40,12 +40,24 @@ class RunFailure(RuntimeError):
 void raise_run_failure(const RunFailure& failure) {
     const py::object type = py::module_::import("tidmor").attr("RunFailure");
     py::object warnings = py::tuple();
-    if (const auto* with = dynamic_cast<const FailureAfterWarnings*>(&failure)) warnings = py::cast(with->warnings());
-    const py::object error = type(failure.what(), static_cast<int>(failure.status()), warnings);
+    if (const auto* with = dynamic_cast<const FailureAfterWarnings*>(&failure)) warnings = python_texts(with->warnings());
+    const py::object error = type(python_text(failure.what()), static_cast<int>(failure.status()), warnings);
     PyErr_SetObject(type.ptr(), error.ptr());
 }
 
 }  // namespace
+
+py::str python_text(std::string_view text) {
+    PyObject* decoded = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+    if (decoded == nullptr) throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(decoded);
+}
+
+py::list python_texts(const std::vector<std::string>& texts) {
+    py::list list;
+    for (const std::string& text : texts) list.append(python_text(text));
+    return list;
+}
 
 std::vector<std::string> warnings_in(const std::string& errors) {
     constexpr std::string_view prefix = "tidmor: warning: ";

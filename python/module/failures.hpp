@@ -1,6 +1,9 @@
 #pragma once
 // Failures of the model as the Python exception tidmor.RunFailure.
+#include <pybind11/pybind11.h>
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/run_failure.hpp"
@@ -18,6 +21,12 @@ public:
 private:
     std::vector<std::string> warnings_;
 };
+
+// Text of the model (console lines, messages) as a Python str: UTF-8, with
+// any other byte kept as a lone surrogate (errors="surrogateescape"), so
+// that text.encode("utf-8", "surrogateescape") gives back the bytes.
+pybind11::str python_text(std::string_view text);
+pybind11::list python_texts(const std::vector<std::string>& texts);
 
 // The warnings in the text of an errors stream, one "tidmor: warning: ..."
 // line each, without that prefix.

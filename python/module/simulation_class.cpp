@@ -153,16 +153,23 @@ other Simulations, run meanwhile. A Simulation may be used from several threads,
         "run",
         [](PySimulation& s) {
             Simulation& sim = *s.simulation;
-            if (!read(s, [](const Simulation& run) { return run.initialized(); }))
-                without_gil(s, [&] { sim.initialize(); });
-            // As the program: at least one step, then on while below T_MAX.
-            steps_while(s, sim, [](const Simulation& run) {
-                return run.steps() == 0 || run.time() < run.end_time();
-            });
+            try {
+                if (!read(s, [](const Simulation& run) { return run.initialized(); }))
+                    without_gil(s, [&] { sim.initialize(); });
+                // As the program: at least one step, then on while below T_MAX.
+                steps_while(s, sim, [](const Simulation& run) {
+                    return run.steps() == 0 || run.time() < run.end_time();
+                });
+            } catch (const RunFailure&) {
+                // As the program ends: the result files closed with every line written until then.
+                without_gil(s, [&] { sim.finalize(); });
+                throw;
+            }
             without_gil(s, [&] { sim.finalize(); });
         },
         "The rest of the run as the program does it: initialize() unless done, at least one step and on while the "
-        "time is below T_MAX, finalize().");
+        "time is below T_MAX, finalize(). A RunFailure closes the result files first, as the program does; a "
+        "KeyboardInterrupt leaves the run where it stopped.");
     cls.def(
         "finalize", [](PySimulation& s) { without_gil(s, [&] { s.simulation->finalize(); }); },
         "Closes the result files and writes the program's two closing console lines. After a RunFailure it "
@@ -182,8 +189,9 @@ other Simulations, run meanwhile. A Simulation may be used from several threads,
     scalar("results_touched", [](const Simulation& sim) { return sim.results_touched(); },
            "Whether initialize() got as far as emptying the earlier result files.");
     scalar("input", [](const Simulation& sim) { return sim.input(); }, "The input values as read (a copy).");
-    scalar("warnings", [](const Simulation& sim) { return sim.warnings(); },
-           "The warnings about the input, each without the \"tidmor: warning: \" the program puts before it.");
+    cls.def_property_readonly(
+        "warnings", [](PySimulation& s) { return python_texts(read(s, [](const Simulation& sim) { return sim.warnings(); })); },
+        "The warnings about the input, each without the \"tidmor: warning: \" the program puts before it.");
     scalar("result_folder", [](const Simulation& sim) { return sim.result_folder(); },
            "The folder the result files go to.");
     scalar("grid_nodes", [](const Simulation& sim) { return sim.grid_nodes(); }, "N_GRID, nodes of the wave grid.");
@@ -199,7 +207,7 @@ other Simulations, run meanwhile. A Simulation may be used from several threads,
     scalar("aquifer_on", [](const Simulation& sim) { return sim.aquifer_on(); }, "I_INFIL = 1.");
     scalar("profile_update_on", [](const Simulation& sim) { return sim.profile_update_on(); }, "I_MORPH = 1.");
     cls.def_property_readonly(
-        "console", [](PySimulation& s) { return with_gil(s, [&] { return s.console.str(); }); },
+        "console", [](PySimulation& s) { return python_text(with_gil(s, [&] { return s.console.str(); })); },
         "The console lines written so far, as the program writes them on standard output (empty with "
         "console=False).");
 
