@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>

@@ -11,7 +11,7 @@ namespace tidmor::python {
 
 namespace {
 
-// Seconds between two looks at Python's pending signals during a long call.
+// Time between two looks at Python's pending signals during a long call.
 constexpr std::chrono::milliseconds SIGNAL_INTERVAL{100};
 
 }  // namespace

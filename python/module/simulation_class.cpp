@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <limits>
 #include <memory>
 #include <string>
 
