@@ -9,7 +9,8 @@ CONFIGURE = cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
 # `make test-sanitize` runs the whole suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, with the index checks of the fixed arrays on,
 # in its own build folder (the minimal-build check, which builds its own
-# plain program, is left to `make test`); `make fuzz` runs the libFuzzer target of the input
+# plain program, is left to `make test`; the Python module is left out, as
+# an interpreter built without the sanitizers cannot load it); `make fuzz` runs the libFuzzer target of the input
 # reader and start-up checks for FUZZ_SECONDS from the seed corpus.
 SANITIZE_DIR ?= build-sanitize
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -DTIDMOR_CHECK_INDICES
@@ -37,7 +38,7 @@ test:
 
 test-sanitize:
 	tools/deps.sh model test python
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DTIDMOR_BUILD_PYTHON=OFF \
 	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -45,7 +46,7 @@ test-sanitize:
 
 fuzz:
 	tools/deps.sh model fuzz
-	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTIDMOR_BUILD_FUZZ=ON \
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTIDMOR_BUILD_FUZZ=ON -DTIDMOR_BUILD_PYTHON=OFF \
 	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_start_up
 	mkdir -p $(FUZZ_DIR)/corpus

@@ -30,7 +30,7 @@ fi
 # Statically linked (MPFR and GMP from their arm64 archives), so qemu needs
 # no arm64 loader or library path.
 arm64_lib=/usr/lib/aarch64-linux-gnu
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTIDMOR_BUILD_PYTHON=OFF \
   -DCMAKE_SYSTEM_NAME=Linux -DCMAKE_SYSTEM_PROCESSOR=aarch64 \
   -DCMAKE_CXX_COMPILER=aarch64-linux-gnu-g++ -DCMAKE_LIBRARY_ARCHITECTURE=aarch64-linux-gnu \
   -DMPFR_LIBRARY="$arm64_lib/libmpfr.a" -DGMP_LIBRARY="$arm64_lib/libgmp.a" \

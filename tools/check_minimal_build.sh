@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the program builds and installs with only a compiler and CMake:
-# configures a scratch build without the tests and with GoogleTest hidden
-# from CMake, builds, installs into a scratch prefix and runs
+# configures a scratch build without the tests and with GoogleTest (and
+# pybind11) hidden from CMake, builds, installs into a scratch prefix and runs
 # `tidmor --version` from there.
 #   tools/check_minimal_build.sh [JOBS]
 set -euo pipefail
@@ -10,7 +10,8 @@ jobs="${1:-2}"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 cmake -S "$top" -B "$scratch/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-  -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >"$scratch/configure.log" 2>&1 ||
+  -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
+  -DCMAKE_DISABLE_FIND_PACKAGE_pybind11=ON >"$scratch/configure.log" 2>&1 ||
   { cat "$scratch/configure.log" >&2; echo "check_minimal_build: configure failed" >&2; exit 1; }
 cmake --build "$scratch/build" -j "$jobs" >"$scratch/build.log" 2>&1 ||
   { tail -n 40 "$scratch/build.log" >&2; echo "check_minimal_build: build failed" >&2; exit 1; }

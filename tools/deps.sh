@@ -2,7 +2,8 @@
 # Installs the Debian packages a build or test step needs, when they are missing.
 #   tools/deps.sh GROUP ...
 # Groups: model (build the program), test (unit and whole-run tests),
-# bench (benchmarks), python (tidmor-tools and its tests), cluster (the
+# bench (benchmarks), python (tidmor-tools, the Python module tidmor, the
+# example notebook and their tests), cluster (the
 # one-node Slurm test), fuzz (the libFuzzer target: clang and its runtimes).
 # As root the missing packages are installed with apt-get; otherwise the
 # command to run is printed and the script fails.
@@ -13,7 +14,7 @@ packages_of() {
     model) echo "g++ cmake make pkg-config libmpfr-dev" ;;
     test)  echo "libgtest-dev" ;;
     bench) echo "libbenchmark-dev" ;;
-    python) echo "python3 python3-numpy python3-xarray python3-netcdf4 python3-matplotlib python3-pytest python3-yaml netcdf-bin udunits-bin parallel python3-venv python3-pip python3-setuptools python3-wheel" ;;
+    python) echo "python3 python3-numpy python3-xarray python3-netcdf4 python3-matplotlib python3-pytest python3-yaml netcdf-bin udunits-bin parallel python3-venv python3-pip python3-setuptools python3-wheel python3-dev pybind11-dev python3-pybind11 python3-nbformat python3-nbclient python3-ipykernel" ;;
     cluster) echo "slurm-wlm munge" ;;
     fuzz)  echo "clang libclang-rt-14-dev" ;;
     *) echo "tools/deps.sh: unknown group '$1' (model, test, bench, python, cluster, fuzz)" >&2; exit 1 ;;

@@ -12,6 +12,8 @@ if [ "$#" -eq 0 ]; then
 fi
 for case_dir in "$@"; do
   case_dir="$(cd "$case_dir" && pwd)"
+  # Only case folders: examples/python holds the Python examples.
+  [ -f "$case_dir/SIM.FILE" ] || continue
   scratch="$(mktemp -d)"
   find "$case_dir" -maxdepth 1 -type f ! -name '*.md' -exec cp {} "$scratch" \;
   status=0

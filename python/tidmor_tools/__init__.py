@@ -5,6 +5,11 @@ package, so the same work can be done from a script or a notebook:
 
     from tidmor_tools import read_case, convert_case, plot_case
     case = read_case("examples/plane_beach/expected")
+
+`run_case` runs a case in this process with some input values changed (it needs the model's Python module
+`tidmor`; see tools/tidmor-python):
+
+    case = run_case("examples/drained_beach", Q_WELL=0.0008)
 """
 from .input_data import InputData, InputDataError, read_case_input
 from .readers import TidmorFieldWarning, read_case
@@ -15,9 +20,10 @@ from .summary import summarise_sweep
 from .budget import face_flow, water_budget
 from .cf_check import check_cf
 from .converge import converge_case
+from .in_process import run_case
 
 __all__ = [
     "InputData", "InputDataError", "read_case_input", "TidmorFieldWarning", "read_case", "convert_case",
     "plot_case", "SweepError", "load_sweep", "run_cases", "run_sweep", "summarise_sweep", "face_flow",
-    "water_budget", "check_cf", "converge_case",
+    "water_budget", "check_cf", "converge_case", "run_case",
 ]

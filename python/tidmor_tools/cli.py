@@ -217,6 +217,9 @@ def build_parser():
 
 def main(argv=None):
     args = build_parser().parse_args(argv)
+    # The command line only writes image files: a backend without a display, chosen before any figure.
+    import matplotlib
+    matplotlib.use("Agg")
 
     def show(message, category, filename, lineno, file=None, line=None):
         print(f"tidmor-tools: warning: {message}", file=sys.stderr)

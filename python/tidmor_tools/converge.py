@@ -180,8 +180,6 @@ def write_csv(study: Study, path: str) -> str:
 def draw(study: Study, path: str) -> str:
     """Left: the differences between successive levels over the quantity's size, against the finer level's
     refined value, with slopes of order 1 and 2. Right: the bed change (and the effect) of every level."""
-    import matplotlib
-    matplotlib.use("Agg")
     import matplotlib.pyplot as plt
     import matplotlib.ticker
     fig, (left, right) = plt.subplots(1, 2, figsize=(12, 5), layout="constrained")

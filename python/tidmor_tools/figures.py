@@ -1,18 +1,27 @@
-"""Figures of a case as PNG files (matplotlib, without a display)."""
+"""Figures of a case: each plot_* function returns a matplotlib figure (shown inline in a notebook), and
+`plot_case` writes the four as PNG files. The backend is the caller's: the command line picks one without a
+display, a notebook keeps its own."""
 from __future__ import annotations
 
+import functools
 import os
 
-import matplotlib
+import matplotlib.pyplot as plt
+import numpy as np
+from matplotlib.collections import LineCollection
 
-matplotlib.use("Agg")
-import matplotlib.pyplot as plt  # noqa: E402
-import numpy as np  # noqa: E402
-from matplotlib.collections import LineCollection  # noqa: E402
+from .readers import BLOCK_SNAPSHOT, PART_FACE, case_name, read_case
 
-from .readers import BLOCK_SNAPSHOT, PART_FACE, case_name, read_case  # noqa: E402
+# The look of the figures, set for their drawing only: a caller's own settings are left as they are.
+STYLE = {"font.size": 11, "axes.grid": True, "grid.alpha": 0.3}
 
-plt.rcParams.update({"font.size": 11, "axes.grid": True, "grid.alpha": 0.3})
+
+def _styled(draw):
+    @functools.wraps(draw)
+    def styled(*args, **kwargs):
+        with plt.rc_context(STYLE):
+            return draw(*args, **kwargs)
+    return styled
 
 
 def _save(fig, path):
@@ -25,6 +34,7 @@ def _empty(ax, text):
     ax.grid(False)
 
 
+@_styled
 def plot_profiles(case):
     """Profile records over the initial plane beach, and the bed change of each record."""
     prof, data = case["profile"], case["input"]
@@ -48,6 +58,7 @@ def plot_profiles(case):
     return fig
 
 
+@_styled
 def plot_swash(case):
     """Water surface over the bed in the snapshots of the last wave period, and the shoreline envelope."""
     wave, data = case["wave"], case["input"]
@@ -90,6 +101,7 @@ def plot_swash(case):
     return fig
 
 
+@_styled
 def plot_runup(case):
     """Run-up and run-down limits of each profile record."""
     swash = case["swash"]
@@ -117,6 +129,7 @@ def _last_snapshot_block(aq):
     return snaps[-1] if snaps else (filled[-1] if filled else None)
 
 
+@_styled
 def plot_aquifer(case):
     """The aquifer boundary of the last snapshot coloured by head, the well, and the flow through the beach face
     at the same time step, over one shared x axis."""
