@@ -8,7 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
+#include <map>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -230,6 +233,106 @@ TEST(Restart, FromAnEarlierCheckpointCutsTheResultFilesBack) {
               read_file(dir / "console0.txt") + read_file(dir / "console2.txt"));
     if (!::testing::Test::HasFailure()) fs::remove_all(dir);
 }
+
+// Every file of a folder and its bytes.
+std::map<std::string, std::string> folder_bytes(const fs::path& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(dir)) files[entry.path().filename().string()] = read_file(entry.path());
+    return files;
+}
+
+std::string flip_byte(std::string text, std::size_t at) {
+    text[at] = static_cast<char>(text[at] ^ 0x20);
+    return text;
+}
+
+// A checkpoint with its header changed and sealed again, as another
+// program or a later format would write it.
+void reseal(const fs::path& file, const std::function<void(CheckpointHeader&)>& change) {
+    const std::string bytes = read_file(file);
+    DecodedCheckpoint checkpoint = decode_checkpoint(bytes);
+    change(checkpoint.header);
+    write_file(file, encode_checkpoint(checkpoint.header, checkpoint.state));
+}
+
+struct Refusal {
+    const char* name;
+    std::function<void(const fs::path&)> change;  // done to the stopped case's folder
+    const char* reason;                           // in the message
+};
+
+class RestartRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(RestartRefusal, EndsWithStatusOneAndTheReasonAndChangesNothing) {
+    const fs::path case_dir = source_case("plane_beach");
+    const StepMarks marks = step_marks(case_dir);
+    ASSERT_GT(marks.period_ends.size(), 15u);
+    const fs::path dir = copy_case(case_dir, std::string("refusal-") + GetParam().name);
+    const fs::path out = dir.string() + ".out", err = dir.string() + ".err";
+    // Stopped after its first profile record, so that every result file holds lines.
+    ASSERT_EQ(run_program(dir, "--checkpoint-every 1000 --stop-after-step " + std::to_string(marks.period_ends[14]),
+                          out.string(), err.string()),
+              143);
+    GetParam().change(dir);
+    const auto before = folder_bytes(dir);
+    EXPECT_EQ(run_program(dir, "--restart", out.string(), err.string()), 1);
+    const std::string errors = read_file(err);
+    EXPECT_NE(errors.find(GetParam().reason), std::string::npos) << errors;
+    EXPECT_NE(errors.find("no file has been changed"), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_EQ(read_file(out), "") << "a refused restart printed console lines";
+    EXPECT_TRUE(folder_bytes(dir) == before) << "a refused restart changed a file";
+    fs::remove_all(dir);
+    fs::remove(out);
+    fs::remove(err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, RestartRefusal,
+    ::testing::Values(
+        Refusal{"NoCheckpoint", [](const fs::path& d) { fs::remove(d / CHECKPOINT_FILE); }, "there is none"},
+        Refusal{"ChangedInput",
+                [](const fs::path& d) { write_file(d / "beach.dat", read_file(d / "beach.dat") + "\n"); },
+                "the input data file has changed"},
+        Refusal{"ChangedControlFile", [](const fs::path& d) { write_file(d / "SIM.FILE", "beach.dat  \n"); },
+                "the control file \"SIM.FILE\" has changed"},
+        Refusal{"ShorterResultFile",
+                [](const fs::path& d) {
+                    const std::string outb = read_file(d / "outb.dat");
+                    write_file(d / "outb.dat", outb.substr(0, outb.size() - 53));
+                },
+                "the result file \"outb.dat\" holds"},
+        Refusal{"ChangedResultFile",
+                [](const fs::path& d) {
+                    const std::string outs = read_file(d / "outs.dat");
+                    write_file(d / "outs.dat", flip_byte(outs, outs.size() / 2));
+                },
+                "the result file \"outs.dat\" has changed since the checkpoint"},
+        Refusal{"MissingResultFile", [](const fs::path& d) { fs::remove(d / "outb.dat"); },
+                "the result file \"outb.dat\" is missing"},
+        Refusal{"DamagedCheckpoint",
+                [](const fs::path& d) {
+                    const std::string bytes = read_file(d / CHECKPOINT_FILE);
+                    write_file(d / CHECKPOINT_FILE, flip_byte(bytes, bytes.size() / 2));
+                },
+                "its seal does not match"},
+        Refusal{"CutShortCheckpoint",
+                [](const fs::path& d) {
+                    const std::string bytes = read_file(d / CHECKPOINT_FILE);
+                    write_file(d / CHECKPOINT_FILE, bytes.substr(0, bytes.size() / 2));
+                },
+                "cut short"},
+        Refusal{"ForeignFile", [](const fs::path& d) { write_file(d / CHECKPOINT_FILE, "P5\n1 1\n255\n\x7f"); },
+                "it is not a checkpoint of tidmor"},
+        Refusal{"AnotherProgram",
+                [](const fs::path& d) { reseal(d / CHECKPOINT_FILE, [](CheckpointHeader& h) { h.program = "tidmor 0.9"; }); },
+                "it was written by \"tidmor 0.9\""},
+        Refusal{"AnotherFormat",
+                [](const fs::path& d) {
+                    reseal(d / CHECKPOINT_FILE, [](CheckpointHeader& h) { h.format = CHECKPOINT_FORMAT + 1; });
+                },
+                "it is of format 2"}),
+    [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tidmor
