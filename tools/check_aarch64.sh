@@ -30,6 +30,13 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# The native program, configured together with the aarch64 one so that it names the same version as
+# the aarch64 one (a restart goes on only with the program that began it).
+native_build="${BUILD_DIR:-$top/build}"
+cmake -S "$top" -B "$native_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$native_build" -j "${JOBS:-2}" --target tidmor >/dev/null
+native="$native_build/tidmor"
+
 # Statically linked (MPFR and GMP from their arm64 archives), so qemu needs
 # no arm64 loader or library path.
 arm64_lib=/usr/lib/aarch64-linux-gnu
@@ -69,12 +76,6 @@ for case_dir in "$@"; do
   fi
   rm -rf "$scratch"
 done
-# The native program, configured now so that it names the same version as
-# the aarch64 one (a restart goes on only with the program that began it).
-native_build="${BUILD_DIR:-$top/build}"
-cmake -S "$top" -B "$native_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$native_build" -j "${JOBS:-2}" --target tidmor >/dev/null
-native="$native_build/tidmor"
 # Case and the step after which the native run stops with its checkpoint.
 for stop in examples/coupled_beach:4000 tests/run/cases/long_coupled_with_well:7000 examples/plane_beach:5000; do
   case_dir="$top/${stop%%:*}"
