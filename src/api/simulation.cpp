@@ -292,15 +292,14 @@ void Simulation::resume(const std::string& program) {
         refuse_checkpoint("the control file " + quote_text(CONTROL_FILE) + " has changed since it was written");
     if (h.input_file != s.input_file)
         refuse_checkpoint("the input data file has changed since it was written (or another one is named)");
-    // The state is read into a model of its own first: a checkpoint that
-    // does not fit leaves this one, and every file, as they were.
-    std::unique_ptr<Model> restored = make_model();
+    // A state that does not fit leaves the model unusable (the simulation
+    // cannot start any more), but every file as it was.
     try {
-        decode_model_state(checkpoint.state, *restored);
+        decode_model_state(checkpoint.state, *s.model);
     } catch (const std::runtime_error& misfit) {
+        s.stage = State::Stage::failed;
         refuse_checkpoint(misfit.what());
     }
-    Model& m = *s.model;
     try {
         s.results.reconnect(s.units, s.folder, h.results);
         s.connected = true;
@@ -308,7 +307,6 @@ void Simulation::resume(const std::string& program) {
         s.stage = State::Stage::failed;
         throw;
     }
-    decode_model_state(checkpoint.state, m);
     s.periods_closed = h.periods_closed;
     s.infiltration_given = h.infiltration_given;
     s.counting.count = h.console_bytes;
