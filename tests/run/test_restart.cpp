@@ -70,7 +70,9 @@ StepMarks step_marks(const fs::path& case_dir) {
         const bool closed = sim.update();
         const int step = static_cast<int>(sim.steps());
         if (record_before) marks.after_record.push_back(step);
-        record_before = closed && n_period_before >= 10.0 && m.N_CAL.N_PERIOD == 0.0;
+        // The profile update counts the period before the output writes the
+        // record of every tenth and sets the count back to 0.
+        record_before = closed && m.N_CAL.N_PERIOD < n_period_before;
         if (closed) marks.period_ends.push_back(step);
         if (m.INDEX_INFIL.I_MORPH == 1 && m.SED_INT.N_RAMP > 0 && m.SED_INT.N_RAMP < 20 && !marks.period_ends.empty())
             marks.in_ramp.push_back(step);
