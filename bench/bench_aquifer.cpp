@@ -63,6 +63,7 @@ void BM_BoundarySolve(benchmark::State& state) {
     auto model = make_model();
     Model& m = *model;
     std::ostringstream console;
+    Units units;
     units.console = &console;
     m.aquifer_solver.configure(options);
     set_polygon(m, n);

@@ -10,6 +10,7 @@ import sys
 import pytest
 
 from conftest import REPOSITORY
+from tidmor_tools.case_folders import prepare_cases
 from tidmor_tools.sweep import SweepError, load_sweep, run_sweep
 from tidmor_tools.summary import summarise_sweep
 
@@ -153,12 +154,88 @@ def test_yaml_spec_and_slurm_script_without_submitting(tmp_path, tidmor):
                       "sweep.yaml")
     messages = []
     results, job = run_sweep(plan, tidmor, backend="slurm", dry_run=True, log=messages.append)
-    assert messages[-1].startswith("sbatch --parsable --array=1,2 ")
-    # The runner stops the program after 90 s; the job has a minute more to record that.
-    assert " --time=3 " in messages[-1] and f"--output={tmp_path}/sweep/slurm-%A_%a.out" in messages[-1]
+    assert messages[-1] == f"sbatch --parsable --array=1,2 {tmp_path}/sweep/sweep.sbatch"
     with open(tmp_path / "sweep" / "sweep.sbatch") as handle:
         script = handle.read()
-    assert 'sed -n "${SLURM_ARRAY_TASK_ID}p"' in script and f"run_case.py --timeout 90.0 {tidmor} " in script
+    # The runner stops the program after 90 s; the job has a minute more to record that. Every setting is
+    # in the script, which a case that goes on is submitted with again.
+    assert "#SBATCH --time=3\n" in script and f"#SBATCH --output={tmp_path}/sweep/slurm-%A_%a.out\n" in script
+    assert "#SBATCH --cpus-per-task=1\n" in script
+    assert 'sed -n "${SLURM_ARRAY_TASK_ID}p"' in script
+    assert f"run_case.py --timeout 90.0 --threads slurm --checkpoint-every 10 {tidmor} " in script
+    assert f'sbatch --parsable --array="$SLURM_ARRAY_TASK_ID" {tmp_path}/sweep/sweep.sbatch' in script
+
+
+def test_slurm_settings_of_the_sweep_file_go_into_the_job_script(tmp_path, tidmor):
+    plan = write_plan(tmp_path, f'template = "{TEMPLATE}"\n[grid]\nT_WAVE = [6.0]\n[run]\ncpus_per_task = 4\n'
+                      'mem = "2G"\naccount = "coast"\nqos = "long"\npartition = "batch"\ntime_limit = 30\n'
+                      'checkpoint_every = 5\nsbatch = ["--constraint=avx2", "--mail-type=END"]\n')
+    run_sweep(plan, tidmor, backend="slurm", dry_run=True, log=lambda m: None)
+    script = (tmp_path / "sweep" / "sweep.sbatch").read_text()
+    for line in ("--cpus-per-task=4", "--time=30", "--mem=2G", "--account=coast", "--qos=long",
+                 "--partition=batch", "--constraint=avx2", "--mail-type=END"):
+        assert f"#SBATCH {line}\n" in script
+    assert "--checkpoint-every 5 " in script
+
+
+@pytest.mark.parametrize("setting, message", [
+    ('mem = "lots"', "must be a memory size"),
+    ('account = "a b"', "must be a Slurm name"),
+    ('sbatch = ["--x\\n#SBATCH --y"]', "must be a list of sbatch options"),
+    ("cpus_per_task = 0", "cpus_per_task = 0 must be a whole number from 1"),
+    ("threads = -1", "threads = -1 must be a whole number from 0"),
+])
+def test_bad_slurm_settings_are_refused_with_the_line(tmp_path, tidmor, setting, message):
+    plan = write_plan(tmp_path, f'template = "{TEMPLATE}"\n[grid]\nT_WAVE = [6.0]\n[run]\n{setting}\n')
+    with pytest.raises(SweepError, match=message):
+        run_sweep(plan, tidmor, backend="slurm", dry_run=True, log=lambda m: None)
+
+
+def test_parallel_runs_one_thread_per_case_unless_told(tmp_path, tidmor):
+    messages = []
+    plan = write_plan(tmp_path, f'template = "{TEMPLATE}"\n[grid]\nT_WAVE = [6.0]\n')
+    run_sweep(plan, tidmor, dry_run=True, log=messages.append)
+    assert " --threads 1 " in messages[-1]
+    plan = write_plan(tmp_path, f'template = "{TEMPLATE}"\n[grid]\nT_WAVE = [6.0]\n[run]\nthreads = 2\n')
+    run_sweep(plan, tidmor, dry_run=True, log=messages.append)
+    assert " --threads 2 " in messages[-1]
+
+
+def test_a_case_stopped_with_a_checkpoint_goes_on_and_counts_once(tmp_path, tidmor):
+    # A program that stops after step 1500 on its first run, as at a job's time limit; with checkpoints on,
+    # the runner keeps the case to go on (status 75, no "status"), and its next run continues the case to
+    # the files of one straight run.
+    wrapper, marker = tmp_path / "stopping_tidmor", tmp_path / "stopped_once"
+    wrapper.write_text(f'#!/bin/sh\ncase " $* " in *" --version "*) exec {tidmor} "$@";; esac\n'
+                       f'[ -e {marker} ] && exec {tidmor} "$@"\n: > {marker}\n'
+                       f'exec {tidmor} --stop-after-step 1500 "$@"\n')
+    wrapper.chmod(0o755)
+    plan = write_plan(tmp_path, f'template = "{TEMPLATE}"\n[[cases]]\nT_MAX = 80.0\n')
+    sweep = load_sweep(plan)
+    prepare_cases(sweep)
+    case_dir = sweep.case_dirs()[0]
+    runner = [sys.executable, os.path.join(sweep.folder, "run_case.py"), "--threads", "1", "--checkpoint-every",
+              "2", str(wrapper), case_dir]
+    assert subprocess.run(runner, timeout=120).returncode == 75
+    assert not os.path.exists(os.path.join(case_dir, "status"))
+    assert os.path.exists(os.path.join(case_dir, "tidmor.checkpoint"))
+    assert json.loads(open(os.path.join(case_dir, "run.json")).read())["checkpoint_kept"] is True
+    # A sweep run again keeps the stopped case as it is, to go on.
+    assert prepare_cases(sweep) == [case_dir]
+    assert os.path.exists(os.path.join(case_dir, "tidmor.checkpoint"))
+    assert subprocess.run(runner, timeout=120).returncode == 0
+    run = json.loads(open(os.path.join(case_dir, "run.json")).read())
+    assert run["pieces"] == 2 and run["exit_status"] == 0 and run["threads"] == 1
+    assert open(os.path.join(case_dir, "status")).read() == "0\n"
+    straight = tmp_path / "straight"
+    os.makedirs(straight)
+    for name in ("SIM.FILE", "case.dat"):
+        shutil.copy(os.path.join(case_dir, name), straight)
+    with open(straight / "console.txt", "wb") as console:
+        assert subprocess.run([tidmor], cwd=straight, stdout=console, timeout=120).returncode == 0
+    for name in ("outw.dat", "outb.dat", "outg.dat", "outs.dat", "console.txt"):
+        assert filecmp.cmp(os.path.join(case_dir, name), os.path.join(straight, name), shallow=False), name
+
 
 
 def test_a_case_over_its_time_limit_is_reported_as_not_finished(tmp_path):

@@ -22,7 +22,8 @@ STATUS_NAME = case_runner.STATUS_NAME
 RUN_RECORD_NAME = case_runner.RUN_RECORD_NAME
 RUNNER_NAME = "run_case.py"
 CASE_LIST_NAME = "cases.txt"
-LEFT_BY_A_RUN = (STATUS_NAME, RUN_RECORD_NAME, *case_runner.RESULT_NAMES, "console.txt", "stderr.txt")
+LEFT_BY_A_RUN = (STATUS_NAME, RUN_RECORD_NAME, *case_runner.RESULT_NAMES, "console.txt", "stderr.txt",
+                 case_runner.CHECKPOINT_NAME)
 
 
 @dataclass
@@ -60,13 +61,20 @@ def _same_record(path, record):
 def prepare_cases(cases: CaseSet) -> list[str]:
     """Writes the case folders, the runner and the case list; returns the folders of the cases still to run.
 
-    A case already done with the same values (exit status 0) is kept as it is."""
+    A case already done with the same values (exit status 0) is kept as it is; one stopped with a checkpoint
+    is kept to go on from it."""
     os.makedirs(cases.folder, exist_ok=True)
     pending = []
     for case_dir, changed in zip(cases.case_dirs(), cases.cases):
         record = values_record(cases, case_dir, changed)
         record_path = os.path.join(case_dir, RECORD_NAME)
-        if _same_record(record_path, record) and case_status(case_dir) == 0:
+        same = _same_record(record_path, record)
+        if same and case_status(case_dir) == 0:
+            continue
+        if same and case_status(case_dir) is None and \
+                os.path.isfile(os.path.join(case_dir, case_runner.CHECKPOINT_NAME)):
+            # Stopped with a checkpoint: the runner goes on from it.
+            pending.append(case_dir)
             continue
         os.makedirs(case_dir, exist_ok=True)
         for stale in LEFT_BY_A_RUN:

@@ -13,6 +13,15 @@
     [run]                                   # optional
     jobs = 2                                # GNU parallel: cases at a time on each host
     timeout = 600                           # seconds a case may take (0: no limit)
+    threads = 1                             # GNU parallel: --threads of each case (default 1; 0 = one per core)
+    checkpoint_every = 10                   # Slurm: a checkpoint every 10 wave periods (default 10)
+    time_limit = 60                         # Slurm: minutes a job may take; a case goes on in a new job
+    cpus_per_task = 2                       # Slurm: CPUs of each task, which are its --threads (default 1)
+    mem = "2G"                              # Slurm: memory of each job (--mem)
+    account = "coast"                       # Slurm: --account, --qos, --partition
+    qos = "normal"
+    partition = "batch"
+    sbatch = ["--constraint=avx2"]          # Slurm: further #SBATCH lines, as given
 
 Relative paths are taken from the folder of the sweep file; `folder` must stay inside that folder. Every fault
 is a SweepError naming the file, the line where it can be found, and what to change.
@@ -51,6 +60,10 @@ class Sweep(CaseSet):
     plan_path: str = ""
     jobs: int = 1
     timeout: float = 0.0
+    threads: int = 1
+    checkpoint_every: int = 10
+    time_limit: float = 0.0            # minutes, 0: from the timeout
+    sbatch: dict | None = None         # cpus_per_task, mem, account, qos, partition, extra
 
 
 class KeyLines:
@@ -178,13 +191,54 @@ def _listed_cases(plan_path, listed, fixed, lines, max_cases):
     return cases
 
 
+RUN_KEYS = ("jobs", "timeout", "threads", "checkpoint_every", "time_limit", "cpus_per_task", "mem", "account",
+            "qos", "partition", "sbatch")
+# What a Slurm name (account, qos, partition) and a memory size may be.
+SLURM_NAME = re.compile(r"^[A-Za-z0-9_.+-]{1,64}$")
+SLURM_MEMORY = re.compile(r"^[0-9]{1,12}[KMGT]?$")
+
+
+def _whole(plan_path, lines, run, key, default, low, high):
+    value = run.get(key, default)
+    if isinstance(value, bool) or not isinstance(value, int) or not low <= value <= high:
+        raise SweepError(f"{plan_path}{lines.line(key, 'run')}: [run]: {key} = {value!r} must be a whole number "
+                         f"from {low} to {high}")
+    return value
+
+
+def _slurm_settings(plan_path, run, lines):
+    """The #SBATCH settings of [run]: cpus_per_task, mem, account, qos, partition and extra lines."""
+    where = lambda key: f"{plan_path}{lines.line(key, 'run')}: [run]: {key}"
+    settings = {"cpus_per_task": _whole(plan_path, lines, run, "cpus_per_task", 1, 1, MAX_JOBS)}
+    if "mem" in run:
+        mem = run["mem"]
+        if isinstance(mem, int) and not isinstance(mem, bool):
+            mem = str(mem)
+        if not isinstance(mem, str) or not SLURM_MEMORY.match(mem):
+            raise SweepError(f"{where('mem')} = {run['mem']!r} must be a memory size as Slurm reads it: megabytes "
+                             "(4000) or a number with K, M, G or T (\"4G\")")
+        settings["mem"] = mem
+    for key in ("account", "qos", "partition"):
+        if key in run:
+            if not isinstance(run[key], str) or not SLURM_NAME.match(run[key]):
+                raise SweepError(f"{where(key)} = {run[key]!r} must be a Slurm name (letters, digits, _ . + -)")
+            settings[key] = run[key]
+    extra = run.get("sbatch", [])
+    if not isinstance(extra, list) or not all(isinstance(e, str) and e.startswith("-") and "\n" not in e
+                                              and "\r" not in e for e in extra):
+        raise SweepError(f"{where('sbatch')} must be a list of sbatch options, each one line beginning with '-' "
+                         "(such as \"--constraint=avx2\")")
+    settings["extra"] = list(extra)
+    return settings
+
+
 def _run_settings(plan_path, run, lines):
     if not isinstance(run, dict):
-        raise SweepError(f"{plan_path}{lines.line('run')}: [run] must be a table (jobs, timeout)")
-    unknown = sorted(str(k) for k in set(run) - {"jobs", "timeout"})
+        raise SweepError(f"{plan_path}{lines.line('run')}: [run] must be a table (jobs, timeout, ...)")
+    unknown = sorted(str(k) for k in set(run) - set(RUN_KEYS))
     if unknown:
         raise SweepError(f"{plan_path}{lines.line('run')}: [run]: unknown key(s) {', '.join(unknown)}; the keys are "
-                         "jobs, timeout")
+                         + ", ".join(RUN_KEYS))
     jobs = run.get("jobs", 1)
     if isinstance(jobs, bool) or not isinstance(jobs, int) or not 1 <= jobs <= MAX_JOBS:
         raise SweepError(f"{plan_path}{lines.line('jobs', 'run')}: [run]: jobs = {jobs!r} must be a whole number "
@@ -194,7 +248,15 @@ def _run_settings(plan_path, run, lines):
             or not 0 <= timeout <= MAX_TIMEOUT):
         raise SweepError(f"{plan_path}{lines.line('timeout', 'run')}: [run]: timeout = {timeout!r} must be a number "
                          f"of seconds from 0 (no limit) to {MAX_TIMEOUT:.0f} (30 days)")
-    return jobs, float(timeout)
+    threads = _whole(plan_path, lines, run, "threads", 1, 0, MAX_JOBS)
+    checkpoint_every = _whole(plan_path, lines, run, "checkpoint_every", 10, 1, 10 ** 9)
+    time_limit = run.get("time_limit", 0)
+    if (isinstance(time_limit, bool) or not isinstance(time_limit, (int, float)) or not math.isfinite(time_limit)
+            or not 0 <= time_limit <= MAX_TIMEOUT / 60):
+        raise SweepError(f"{plan_path}{lines.line('time_limit', 'run')}: [run]: time_limit = {time_limit!r} must be "
+                         f"a number of minutes from 0 (from the timeout) to {MAX_TIMEOUT / 60:.0f} (30 days)")
+    return dict(jobs=jobs, timeout=float(timeout), threads=threads, checkpoint_every=checkpoint_every,
+                time_limit=float(time_limit), sbatch=_slurm_settings(plan_path, run, lines))
 
 
 def load_sweep(plan_path: str, max_cases: int = DEFAULT_MAX_CASES) -> Sweep:
@@ -228,5 +290,5 @@ def load_sweep(plan_path: str, max_cases: int = DEFAULT_MAX_CASES) -> Sweep:
         cases = _grid_cases(plan_path, table["grid"], fixed, lines, max_cases)
     else:
         cases = _listed_cases(plan_path, table["cases"], fixed, lines, max_cases)
-    jobs, timeout = _run_settings(plan_path, table.get("run", {}), lines)
-    return Sweep(folder, template, cases, base, plan_path, jobs, timeout)
+    settings = _run_settings(plan_path, table.get("run", {}), lines)
+    return Sweep(folder, template, cases, base, plan_path, **settings)

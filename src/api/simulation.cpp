@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <streambuf>
 
+#include "api/checkpoint.hpp"
+#include "api/model_state.hpp"
 #include "api/time_step.hpp"
 #include "api/variables.hpp"
 #include "aquifer/aquifer_ini.hpp"
@@ -32,6 +34,37 @@ protected:
     int_type overflow(int_type c) override { return traits_type::not_eof(c); }
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
+
+// Passes every character on to `target` and counts those it takes: the
+// console, whose length so far a checkpoint keeps.
+class CountingBuffer : public std::streambuf {
+public:
+    std::streambuf* target = nullptr;
+    std::uint64_t count = 0;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        if (traits_type::eq_int_type(target->sputc(traits_type::to_char_type(c)), traits_type::eof()))
+            return traits_type::eof();
+        ++count;
+        return c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        const std::streamsize taken = target->sputn(s, n);
+        if (taken > 0) count += static_cast<std::uint64_t>(taken);
+        return taken;
+    }
+    int sync() override { return target->pubsync(); }
+};
+
+// The bytes of a file, for its fingerprint; empty when it cannot be read.
+std::string file_bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // The input data file named in the case folder's control file, opened.
 struct CaseInput {
@@ -68,6 +101,12 @@ struct Simulation::State {
     std::vector<InputFile> inputs;  // files read, which no result file may be
     DiscardBuffer discard;
     std::ostream nowhere{&discard};
+    CountingBuffer counting;
+    std::ostream console{&counting};
+    // Fingerprints of the control file and the input data file as read.
+    Sha256::Digest control_file{};
+    Sha256::Digest input_file{};
+    std::uint64_t periods_closed = 0;
     Units units;
     ResultFiles results;
     Stage stage = Stage::created;
@@ -76,7 +115,8 @@ struct Simulation::State {
 
     State(const SimulationOptions& o, std::filesystem::path result_folder)
         : options(o), folder(std::move(result_folder)) {
-        units.console = options.console != nullptr ? options.console : &nowhere;
+        counting.target = (options.console != nullptr ? options.console : &nowhere)->rdbuf();
+        units.console = &console;
         units.relaxation_observer = options.relaxation_observer;
         model->aquifer_solver.configure(options);
     }
@@ -114,13 +154,17 @@ Simulation::Simulation(const std::filesystem::path& case_folder, SimulationOptio
     if (!in.warning.empty()) state_->warn(in.warning);
     state_->start(read_input_groups(in.unit5, in.name), in.name);
     state_->inputs = {{"control file", CONTROL_FILE}, {"input data file", in.name}};
+    state_->control_file = sha256_of(file_bytes(case_folder / CONTROL_FILE));
+    state_->input_file = sha256_of(file_bytes(case_folder / in.name));
 }
 
 Simulation::Simulation(const InputValues& input, const std::filesystem::path& result_folder,
                        SimulationOptions options, const std::string& input_name)
     : state_(std::make_unique<State>(options, result_folder)) {
-    std::istringstream unit5(input_text(input));
+    const std::string text = input_text(input);
+    std::istringstream unit5(text);
     state_->start(read_input_groups(unit5, input_name), input_name);
+    state_->input_file = sha256_of(text);
 }
 
 Simulation::~Simulation() = default;
@@ -155,7 +199,9 @@ bool Simulation::update() {
     State& s = *state_;
     s.require(State::Stage::running, "update");
     try {
-        return tidmor::time_step(*s.model, s.units, s.infiltration_given);
+        const bool period_closed = tidmor::time_step(*s.model, s.units, s.infiltration_given);
+        if (period_closed) ++s.periods_closed;
+        return period_closed;
     } catch (...) {
         s.stage = State::Stage::failed;
         throw;
@@ -188,8 +234,90 @@ void Simulation::finalize() {
     flush_console(*s.units.console);
 }
 
+void Simulation::save_checkpoint(const std::string& program) {
+    State& s = *state_;
+    s.require(State::Stage::running, "save_checkpoint");
+    CheckpointHeader header;
+    header.program = program;
+    header.control_file = s.control_file;
+    header.input_file = s.input_file;
+    header.periods_closed = s.periods_closed;
+    header.infiltration_given = s.infiltration_given;
+    header.console_bytes = s.counting.count;
+    const std::array<const OutputUnit*, 4> unit{&s.units.outw, &s.units.outb, &s.units.outg, &s.units.outs};
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        header.results[k].bytes = unit[k]->written;
+        header.results[k].fingerprint = unit[k]->fingerprint.digest();
+    }
+    write_file_atomically(s.folder / CHECKPOINT_FILE, s.folder / CHECKPOINT_TEMPORARY_FILE,
+                          encode_checkpoint(header, encode_model_state(*s.model)));
+}
+
+namespace {
+
+[[noreturn]] void refuse_checkpoint(const std::string& why) {
+    throw RunFailure(EXIT_INPUT_OR_FILE, "cannot restart from the checkpoint " + quote_text(CHECKPOINT_FILE) + ": " +
+                                             why + "; no file has been changed");
+}
+
+}  // namespace
+
+void Simulation::resume(const std::string& program) {
+    State& s = *state_;
+    s.require(State::Stage::created, "resume");
+    if (!s.options.write_results) throw std::logic_error("Simulation::resume: the simulation writes no result files");
+    const std::filesystem::path file = s.folder / CHECKPOINT_FILE;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        refuse_checkpoint(std::filesystem::exists(file, error)
+                              ? "it is not a regular file"
+                              : "there is none in the case folder (a run writes one with --checkpoint-every or "
+                                "when stopped with checkpoints on; a run stopped during the aquifer start-up "
+                                "starts again without --restart)");
+    const std::string bytes = file_bytes(file);
+    DecodedCheckpoint checkpoint;
+    try {
+        checkpoint = decode_checkpoint(bytes);
+    } catch (const CheckpointDamaged& damaged) {
+        refuse_checkpoint(damaged.what());
+    }
+    const CheckpointHeader& h = checkpoint.header;
+    if (h.format != CHECKPOINT_FORMAT)
+        refuse_checkpoint("it is of format " + std::to_string(h.format) + ", and this program reads format " +
+                          std::to_string(CHECKPOINT_FORMAT));
+    if (h.program != program)
+        refuse_checkpoint("it was written by " + quote_text(h.program) + ", and this is " + quote_text(program) +
+                          " (a run goes on only with the program that began it)");
+    if (h.control_file != s.control_file)
+        refuse_checkpoint("the control file " + quote_text(CONTROL_FILE) + " has changed since it was written");
+    if (h.input_file != s.input_file)
+        refuse_checkpoint("the input data file has changed since it was written (or another one is named)");
+    // A state that does not fit leaves the model unusable (the simulation
+    // cannot start any more), but every file as it was.
+    try {
+        decode_model_state(checkpoint.state, *s.model);
+    } catch (const std::runtime_error& misfit) {
+        s.stage = State::Stage::failed;
+        refuse_checkpoint(misfit.what());
+    }
+    try {
+        s.results.reconnect(s.units, s.folder, h.results);
+        s.connected = true;
+    } catch (...) {
+        s.stage = State::Stage::failed;
+        throw;
+    }
+    s.periods_closed = h.periods_closed;
+    s.infiltration_given = h.infiltration_given;
+    s.counting.count = h.console_bytes;
+    s.stage = State::Stage::running;
+}
+
+std::uint64_t Simulation::periods_closed() const { return state_->periods_closed; }
+std::uint64_t Simulation::console_bytes() const { return state_->counting.count; }
+
 void Simulation::set_console(std::ostream* console) {
-    state_->units.console = console != nullptr ? console : &state_->nowhere;
+    state_->counting.target = (console != nullptr ? console : &state_->nowhere)->rdbuf();
 }
 
 void Simulation::set_relaxation_observer(RelaxationObserver* observer) {

@@ -127,6 +127,27 @@ public:
     // done when time() >= t already. Returns the number of steps taken.
     std::int64_t update_until(double t);
 
+    // Checkpoints (api/checkpoint.hpp), in the result folder.
+    // The state at the end of the last step (or of initialize()), written
+    // atomically as CHECKPOINT_FILE; `program` is the version line of the
+    // program, which a restart must match. Throws RunFailure when it cannot
+    // be written (the earlier checkpoint then stays).
+    void save_checkpoint(const std::string& program);
+    // In place of initialize(): goes on from the checkpoint in the result
+    // folder, exactly where its run was, so that the rest of the run writes
+    // what the run would have written had it never stopped. Refuses (throws
+    // RunFailure, status 1, before any file is touched) a missing, damaged
+    // or foreign checkpoint, one of another format or another `program`,
+    // one made from other input files, and result files shorter than
+    // recorded or changed; cuts each result file back to the length
+    // recorded and appends. Console lines go on from where the checkpoint
+    // was made: what the run had printed before it is not printed again.
+    void resume(const std::string& program);
+    // Wave periods closed since the run began (across restarts), and the
+    // bytes of console lines written since it began.
+    std::uint64_t periods_closed() const;
+    std::uint64_t console_bytes() const;
+
     // Closes the result files (a failure to write out what they hold throws
     // RunFailure) and writes the program's two closing console lines.
     void finalize();

@@ -10,6 +10,7 @@ namespace tidmor {
 namespace {
 
 std::atomic<int> recorded_signal{0};
+std::atomic<bool> checkpoint_asked{false};
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
 static_assert(EXIT_SIGHUP == 128 + SIGHUP && EXIT_SIGINT == 128 + SIGINT && EXIT_SIGTERM == 128 + SIGTERM &&
@@ -37,6 +38,10 @@ StopSignal stop_signal(int signal_number) {
 }  // namespace
 
 void request_interrupt(int signal_number) noexcept { recorded_signal.store(signal_number, std::memory_order_relaxed); }
+
+void request_checkpoint() noexcept { checkpoint_asked.store(true, std::memory_order_relaxed); }
+
+bool take_checkpoint_request() noexcept { return checkpoint_asked.exchange(false, std::memory_order_relaxed); }
 
 int pending_interrupt() noexcept { return recorded_signal.load(std::memory_order_relaxed); }
 

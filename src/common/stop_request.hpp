@@ -10,14 +10,22 @@
 // and hold every line written so far, each one whole. The exit status is
 // 128 + the signal number (129, 130, 143, 152), as a shell reports a killed program.
 //
-// The flag is the one mutable value the process shares: a signal is meant
-// for every model the process runs.
+// SIGUSR1, with checkpoints on, asks for a checkpoint at the end of the
+// current step and lets the run go on; its flag is kept the same way.
+//
+// The two flags are the only mutable values the process shares: a signal is
+// meant for every model the process runs.
 #include <string>
 
 namespace tidmor {
 
 // Records a signal as the handler does (0 clears it); safe in a signal handler.
 void request_interrupt(int signal_number) noexcept;
+
+// Records a request for a checkpoint (SIGUSR1); safe in a signal handler.
+void request_checkpoint() noexcept;
+// Whether a checkpoint was asked for since the last call; clears the request.
+bool take_checkpoint_request() noexcept;
 
 // The signal recorded since the handlers were installed, or 0.
 int pending_interrupt() noexcept;

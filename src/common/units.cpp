@@ -32,6 +32,10 @@ void end_block(OutputUnit& unit) {
     errno = 0;
     unit.stream->write(unit.block.data(), static_cast<std::streamsize>(unit.block.size()));
     unit.stream->flush();
+    if (unit.stream->good()) {
+        unit.written += unit.block.size();
+        unit.fingerprint.update(unit.block);
+    }
     unit.block.clear();
     if (!unit.stream->good()) {
         const int error_number = errno;

@@ -10,10 +10,13 @@
 // block it belongs to; it is fatal and names the file and the system's
 // reason. The console is checked after each write the same way.
 // Tests connect units to string streams.
+#include <cstdint>
 #include <iostream>
 #include <ostream>
 #include <string>
 #include <string_view>
+
+#include "common/sha256.hpp"
 
 namespace tidmor {
 
@@ -22,6 +25,10 @@ struct OutputUnit {
     std::string file;              // name as the user knows it
     std::ostream* stream = nullptr;
     std::string block;             // lines of the block not yet handed to the stream
+    // What the stream has taken so far: its length in bytes and its running
+    // fingerprint, which a checkpoint keeps to know the file again.
+    std::uint64_t written = 0;
+    Sha256 fingerprint;
 };
 
 // Told of each sweep of the start-up relaxation of the water table (the
@@ -38,10 +45,10 @@ public:
 // in-process interface may connect strings.
 struct Units {
     std::ostream* console = &std::cout;
-    OutputUnit outw{9, "outw.dat", nullptr, {}};  // wave snapshots
-    OutputUnit outb{7, "outb.dat", nullptr, {}};  // beach profiles
-    OutputUnit outg{3, "outg.dat", nullptr, {}};  // aquifer boundary snapshots
-    OutputUnit outs{8, "outs.dat", nullptr, {}};  // swash statistics
+    OutputUnit outw{9, "outw.dat", nullptr, {}, 0, {}};  // wave snapshots
+    OutputUnit outb{7, "outb.dat", nullptr, {}, 0, {}};  // beach profiles
+    OutputUnit outg{3, "outg.dat", nullptr, {}, 0, {}};  // aquifer boundary snapshots
+    OutputUnit outs{8, "outs.dat", nullptr, {}, 0, {}};  // swash statistics
     RelaxationObserver* relaxation_observer = nullptr;
 };
 

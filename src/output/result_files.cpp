@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <string>
 
 #include "common/file_kind.hpp"
 #include "common/message_text.hpp"
@@ -107,6 +108,74 @@ void ResultFiles::connect(Units& units, const std::vector<InputFile>& inputs, co
         stream[k]->open(path[k], std::ios::out | std::ios::trunc);
         if (!*stream[k]) cannot_create(*unit[k], errno, false);
         unit[k]->stream = stream[k];
+    }
+}
+
+namespace {
+
+[[noreturn]] void refuse_restart(const OutputUnit& unit, const std::string& what) {
+    throw RunFailure(EXIT_INPUT_OR_FILE, "cannot restart: the result file " + quote_text(unit.file) + " " + what +
+                                             "; no file has been changed (run the case afresh without --restart)");
+}
+
+// The fingerprint of the first `bytes` bytes of an open file; false when
+// the file ends before them.
+bool fingerprint_of_start(int fd, std::uint64_t bytes, Sha256& fingerprint) {
+    std::string buffer(std::size_t{1} << 16, '\0');
+    while (bytes > 0) {
+        const std::size_t want = bytes < buffer.size() ? static_cast<std::size_t>(bytes) : buffer.size();
+        const ssize_t n = ::read(fd, buffer.data(), want);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        fingerprint.update(buffer.data(), static_cast<std::size_t>(n));
+        bytes -= static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+void ResultFiles::reconnect(Units& units, const std::filesystem::path& folder,
+                            const std::array<ResultFileMark, 4>& marks) {
+    const std::array<OutputUnit*, 4> unit{&units.outw, &units.outb, &units.outg, &units.outs};
+    const std::array<std::ofstream*, 4> stream{&outw_, &outb_, &outg_, &outs_};
+    std::array<std::string, 4> path;
+    std::array<bool, 4> regular{};
+    std::array<Sha256, 4> fingerprint;
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        path[k] = (folder / unit[k]->file).string();
+        struct stat status {};
+        if (::stat(path[k].c_str(), &status) != 0) {
+            if (marks[k].bytes == 0) continue;  // nothing was written: made afresh below
+            refuse_restart(*unit[k], "is missing" + system_reason(errno));
+        }
+        refuse_special_file(*unit[k], status);
+        if (is_null_device(status)) continue;
+        if (S_ISDIR(status.st_mode)) refuse_restart(*unit[k], "is a folder");
+        regular[k] = true;
+        if (static_cast<std::uint64_t>(status.st_size) < marks[k].bytes)
+            refuse_restart(*unit[k], "holds " + std::to_string(status.st_size) + " bytes, fewer than the " +
+                                         std::to_string(marks[k].bytes) + " the run had written at its checkpoint");
+        const int fd = ::open(path[k].c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) refuse_restart(*unit[k], "cannot be read" + system_reason(errno));
+        const bool whole = fingerprint_of_start(fd, marks[k].bytes, fingerprint[k]);
+        ::close(fd);
+        if (!whole) refuse_restart(*unit[k], "could not be read to its recorded length");
+        if (fingerprint[k].digest() != marks[k].fingerprint)
+            refuse_restart(*unit[k], "has changed since the checkpoint (its first " + std::to_string(marks[k].bytes) +
+                                         " bytes are not those the run wrote)");
+    }
+
+    touched_ = true;
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        if (regular[k] && ::truncate(path[k].c_str(), static_cast<off_t>(marks[k].bytes)) != 0)
+            cannot_create(*unit[k], errno, false);
+        errno = 0;
+        stream[k]->open(path[k], std::ios::out | std::ios::app);
+        if (!*stream[k]) cannot_create(*unit[k], errno, false);
+        unit[k]->stream = stream[k];
+        unit[k]->written = marks[k].bytes;
+        unit[k]->fingerprint = fingerprint[k];
     }
 }
 

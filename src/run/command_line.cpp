@@ -25,6 +25,7 @@ std::optional<std::uint64_t> read_count(const std::string& text, std::uint64_t m
 
 // Upper bounds of the numeric options: beyond them a value is a typing error.
 constexpr std::uint64_t MAX_THREADS = 4096;
+constexpr std::uint64_t MAX_COUNT = std::uint64_t{1} << 53;  // exact as a real, as N_STEP is
 constexpr std::uint64_t MAX_CACHE_MB = std::numeric_limits<std::size_t>::max() >> 20;
 
 CommandLine failure(std::string error) {
@@ -50,7 +51,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
                 arg.resize(equals);
             }
         }
-        const bool takes_value = arg == "-C" || arg == "--threads" || arg == "--cache-mb";
+        const bool takes_value = arg == "-C" || arg == "--threads" || arg == "--cache-mb" ||
+                                 arg == "--checkpoint-every" || arg == "--stop-after-step";
         if (attached && !takes_value) return failure("option " + arg + " takes no value");
         std::string value;
         if (takes_value) {
@@ -80,6 +82,18 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
             const auto mb = read_count(value, MAX_CACHE_MB);
             if (!mb) return failure("--cache-mb wants a whole number of megabytes, not \"" + value + "\"");
             line.options.cache_bytes = static_cast<std::size_t>(*mb) << 20;
+        } else if (arg == "--checkpoint-every") {
+            const auto k = read_count(value, MAX_COUNT);
+            if (!k || *k == 0)
+                return failure("--checkpoint-every wants a whole number of wave periods from 1, not \"" + value + "\"");
+            line.options.checkpoint_every = *k;
+        } else if (arg == "--restart") {
+            line.options.restart = true;
+        } else if (arg == "--stop-after-step") {
+            const auto n = read_count(value, MAX_COUNT);
+            if (!n || *n == 0)
+                return failure("--stop-after-step wants a whole number of steps from 1, not \"" + value + "\"");
+            line.options.stop_after_step = *n;
         } else if (arg == "-C" || (arg.empty() || arg.front() != '-')) {
             const std::string dir = arg == "-C" ? value : arg;
             if (dir.empty()) return failure("an empty case folder name");
@@ -104,11 +118,18 @@ std::string usage_text() {
            "  --threads N     worker threads of the aquifer step; 0 = one per core (default 0)\n"
            "  --cache-mb MB   memory for reused aquifer boundary systems, in MiB (default 256)\n"
            "  --no-reuse      solve every aquifer boundary system afresh\n"
+           "  --checkpoint-every K  write the checkpoint \"tidmor.checkpoint\" at the end of every\n"
+           "                  K-th wave period; a stop signal (SIGTERM, SIGINT, SIGHUP, SIGXCPU)\n"
+           "                  then writes one before the run stops, and SIGUSR1 writes one and goes on\n"
+           "  --restart       go on from the case's checkpoint (checkpoints stay on)\n"
+           "  --stop-after-step N  stop after step N as if SIGTERM had come then (for tests)\n"
            "  --help          show this text and stop\n"
            "  --version       show the version and stop\n"
            "\n"
-           "None of the run options changes a result. Exit status: 0 normal end, 1 bad arguments,\n"
-           "rejected input or a file problem, 2 numerical breakdown of the run.\n";
+           "None of the run options changes a result: a run stopped and restarted writes the\n"
+           "same files as a run that never stopped. Exit status: 0 normal end, 1 bad arguments,\n"
+           "rejected input, a file problem or a refused restart, 2 numerical breakdown of the\n"
+           "run, 128 + the signal's number when stopped by a signal.\n";
 }
 
 std::string version_line() { return std::string("tidmor ") + TIDMOR_VERSION_TEXT; }

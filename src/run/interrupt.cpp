@@ -11,10 +11,21 @@ namespace {
 
 extern "C" void record_signal(int signal_number) { request_interrupt(signal_number); }
 
+extern "C" void record_checkpoint_request(int) { request_checkpoint(); }
+
 }  // namespace
 
-InterruptHandlers::InterruptHandlers() {
+InterruptHandlers::InterruptHandlers(bool checkpoints) : checkpoints_(checkpoints) {
     request_interrupt(0);
+    static_cast<void>(take_checkpoint_request());
+    if (checkpoints_) {
+        struct sigaction ask {};
+        ask.sa_handler = record_checkpoint_request;
+        sigemptyset(&ask.sa_mask);
+        // Restarted: a checkpoint request is no reason to break off a write.
+        ask.sa_flags = SA_RESTART;
+        sigaction(SIGUSR1, &ask, &previous_checkpoint_);
+    }
     struct sigaction record {};
     record.sa_handler = record_signal;
     sigemptyset(&record.sa_mask);
@@ -32,6 +43,7 @@ InterruptHandlers::InterruptHandlers() {
 }
 
 InterruptHandlers::~InterruptHandlers() {
+    if (checkpoints_) sigaction(SIGUSR1, &previous_checkpoint_, nullptr);
     for (std::size_t k = 0; k < std::size(STOP_SIGNALS); ++k) sigaction(STOP_SIGNALS[k], &previous_stop_[k], nullptr);
     for (std::size_t k = 0; k < std::size(IGNORED_SIGNALS); ++k)
         sigaction(IGNORED_SIGNALS[k], &previous_ignored_[k], nullptr);

@@ -11,6 +11,9 @@
 // A stop signal the program was started with set to "ignore" (a background
 // job of a script, `nohup`) stays ignored.
 //
+// With checkpoints on, SIGUSR1 asks for a checkpoint at the end of the
+// current step and the run goes on; otherwise it keeps its default action.
+//
 // SIGPIPE and SIGXFSZ are ignored: a console nobody reads any more and a
 // result file past the file-size limit then fail as writes (EPIPE, EFBIG),
 // which end the run with a message like any failed write, instead of
@@ -23,7 +26,8 @@ namespace tidmor {
 // and puts the previous dispositions back at the end.
 class InterruptHandlers {
 public:
-    InterruptHandlers();
+    // `checkpoints`: SIGUSR1 asks for a checkpoint.
+    explicit InterruptHandlers(bool checkpoints = false);
     ~InterruptHandlers();
     InterruptHandlers(const InterruptHandlers&) = delete;
     InterruptHandlers& operator=(const InterruptHandlers&) = delete;
@@ -33,6 +37,8 @@ private:
     static constexpr int IGNORED_SIGNALS[] = {SIGPIPE, SIGXFSZ};
     struct sigaction previous_stop_[4]{};
     struct sigaction previous_ignored_[2]{};
+    bool checkpoints_ = false;
+    struct sigaction previous_checkpoint_ {};
 };
 
 }  // namespace tidmor

@@ -61,10 +61,15 @@ std::string Progress::period_text(double time, double wall_seconds) const {
     const int period = periods_closed_ < periods_ ? periods_closed_ + 1 : periods_;
     std::string left = "--";
     // The rest of the run is assumed to go at the pace of the loop so far.
-    if (time > 0.0 && wall_seconds > 0.0)
-        left = clock_text(time < t_max_ ? wall_seconds * (t_max_ - time) / time : 0.0);
+    if (time > t_start_ && wall_seconds > 0.0)
+        left = clock_text(time < t_max_ ? wall_seconds * (t_max_ - time) / (time - t_start_) : 0.0);
     return "period " + std::to_string(period) + " of " + std::to_string(periods_) + ", t = " + seconds_text(time) +
            " s, elapsed " + clock_text(seconds_between(started_, Clock::now())) + ", left ~" + left;
+}
+
+void Progress::restarted(double time, std::uint64_t periods_closed) {
+    t_start_ = time;
+    periods_closed_ = static_cast<int>(periods_closed);
 }
 
 void Progress::time_step(double time, bool period_closed) {

@@ -4,6 +4,7 @@
 // It is drawn only when asked for (a terminal on stderr, or --progress) and
 // adds nothing to standard output or to the result files.
 #include <chrono>
+#include <cstdint>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -26,6 +27,10 @@ public:
     // when the step ended a wave period.
     void time_step(double time, bool period_closed);
 
+    // The run goes on from a checkpoint at model time `time` (s), with
+    // `periods_closed` periods behind it; the pace is taken from here on.
+    void restarted(double time, std::uint64_t periods_closed);
+
     // Clears the line (before other text reaches the same terminal, and at
     // the end of the run); the next update draws it afresh.
     void erase();
@@ -43,6 +48,7 @@ private:
 
     std::ostream& out_;
     double t_max_;
+    double t_start_ = 0;
     int periods_;
     int periods_closed_ = 0;
     Clock::time_point started_;

@@ -3,12 +3,17 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
+#include <csignal>
+
+#include "api/checkpoint.hpp"
 #include "api/simulation.hpp"
 #include "common/message_text.hpp"
 #include "common/number_format.hpp"
 #include "common/run_failure.hpp"
 #include "common/stop_request.hpp"
+#include "run/command_line.hpp"
 #include "run/interrupt.hpp"
 #include "run/progress.hpp"
 #include "run/unexpected_failure.hpp"
@@ -27,7 +32,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
 }
 
 int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& options, AquiferSolveCounts& counts) {
-    const InterruptHandlers interrupt_handlers;
+    const InterruptHandlers interrupt_handlers(options.checkpoints_on());
     std::optional<Simulation> simulation;
     const auto count_solves = [&simulation, &counts] {
         if (!simulation) return;
@@ -67,14 +72,37 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         }
         // A signal during start-up ends the run before the earlier results are replaced.
         if (pending_interrupt() != 0) stop_interrupted("during start-up; no result file has been changed");
-        sim.initialize();
+        const std::string program = version_line();
+        if (options.restart) {
+            sim.resume(program);
+            if (progress) progress->restarted(sim.time(), sim.periods_closed());
+        } else {
+            sim.initialize();
+        }
 
+        // Checkpoints are written between steps, where the state is whole.
+        const bool checkpoints = options.checkpoints_on();
         do {
-            if (pending_interrupt() != 0)
+            if (pending_interrupt() != 0) {
+                std::string kept = RESULTS_KEPT;
+                if (checkpoints) {
+                    sim.save_checkpoint(program);
+                    kept += std::string("; the run's state is in the checkpoint ") + quote_text(CHECKPOINT_FILE) +
+                            ": go on with tidmor --restart";
+                }
                 stop_interrupted("at model time " + value_text(sim.time()) + " s (after step " +
-                                 value_text(sim.model().N_CAL.N_STEP) + "); " + RESULTS_KEPT);
+                                 value_text(sim.model().N_CAL.N_STEP) + "); " + kept);
+            }
             const bool period_closed = sim.update();
             if (progress) progress->time_step(sim.time(), period_closed);
+            if (checkpoints) {
+                const bool asked = take_checkpoint_request();
+                const bool periodic = period_closed && options.checkpoint_every > 0 &&
+                                      sim.periods_closed() % options.checkpoint_every == 0;
+                if (asked || periodic) sim.save_checkpoint(program);
+            }
+            if (options.stop_after_step != 0 && sim.steps() == static_cast<std::int64_t>(options.stop_after_step))
+                request_interrupt(SIGTERM);
         } while (sim.time() < sim.end_time());
 
         // The closing lines go straight to the console, the progress line cleared.
@@ -84,6 +112,12 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         }
         sim.finalize();
         count_solves();
+        // A finished run has nothing to go on from: its checkpoint would
+        // only let a later --restart redo the end of the run.
+        if (options.checkpoints_on()) {
+            std::error_code ignored;
+            std::filesystem::remove(CHECKPOINT_FILE, ignored);
+        }
     } catch (const RunFailure& failure) {
         return report(failure);
     } catch (const std::exception& error) {

@@ -3,6 +3,10 @@
 # and slurmd for a one-node cluster on this machine (configuration, state and
 # logs in a temporary folder), submits a 4-case sweep as a job array, waits for
 # it, and checks every case against the same case run here with GNU parallel.
+# Then a coupled case of about two and a half minutes under a time limit of one
+# minute a job, with two CPUs a task: it must stop at the limit with a
+# checkpoint and go on in new jobs until it ends, with the threads of its
+# allocation, counted once by `summary`, and byte for byte a straight run.
 # Stops the daemons it started on exit. Needs root (slurmd runs the jobs as
 # root) and the Debian packages slurm-wlm and munge (tools/deps.sh cluster).
 #   tests/cluster/test_slurm.sh [TIDMOR]
@@ -131,3 +135,46 @@ done
 [ "$(ls "$work"/cluster/slurm-*.out | wc -l)" -eq 4 ] ||
   { echo "test_slurm: the job array did not run 4 tasks" >&2; exit 1; }
 echo "test_slurm: 4 cases of the job array equal the local runs; took $(( $(date +%s) - started )) s"
+
+# The long case: the coupled beach (aquifer on, profile held) for 12500 wave
+# periods, a checkpoint every 20 periods, one minute a job; the straight run
+# to compare with runs here meanwhile.
+long_started=$(date +%s)
+cat > "$work/long.toml" <<PLAN
+template = "$repository/examples/coupled_beach"
+folder = "long"
+[[cases]]
+T_MAX = 100000.0
+I_MORPH = 0
+[run]
+time_limit = 1
+cpus_per_task = 2
+checkpoint_every = 20
+PLAN
+timeout 1800 "$tools" sweep "$work/long.toml" --slurm --wait --tidmor "$tidmor" > "$work/long.out" 2>&1 &
+sweep_pid=$!
+case_dir=$work/long/case_001
+for _ in $(seq 100); do [ -f "$case_dir/case.dat" ] && break; sleep 0.1; done
+straight=$work/straight
+mkdir "$straight"
+cp "$case_dir/SIM.FILE" "$case_dir/case.dat" "$straight/"
+(cd "$straight" && "$tidmor" --threads 1 > console.txt)
+wait "$sweep_pid" || { cat "$work/long.out" >&2; echo "test_slurm: the long sweep failed" >&2; exit 1; }
+cat "$work/long.out"
+[ "$(cat "$case_dir/status")" = 0 ] || { echo "test_slurm: the long case did not end with status 0" >&2; exit 1; }
+jobs=$(ls "$work"/long/slurm-*.out | wc -l)
+[ "$jobs" -ge 2 ] || { echo "test_slurm: the long case ran in $jobs job(s), not over several" >&2; exit 1; }
+pieces=$(/usr/bin/python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); print(r["pieces"], r["threads"])' \
+  "$case_dir/run.json")
+[ "$pieces" = "$jobs 2" ] ||
+  { echo "test_slurm: run.json says pieces and threads '$pieces', expected '$jobs 2'" >&2; exit 1; }
+[ ! -e "$case_dir/tidmor.checkpoint" ] || { echo "test_slurm: the finished case kept its checkpoint" >&2; exit 1; }
+"$tools" summary "$work/long" -o "$work/long-summary.csv" >/dev/null
+rows=$(($(wc -l < "$work/long-summary.csv") - 1))
+[ "$rows" -eq 1 ] || { echo "test_slurm: summary counts $rows rows for the one long case" >&2; exit 1; }
+for file in outw.dat outb.dat outg.dat outs.dat console.txt; do
+  cmp "$straight/$file" "$case_dir/$file" ||
+    { echo "test_slurm: the long case's $file differs from a straight run" >&2; exit 1; }
+done
+echo "test_slurm: a case of $(( $(date +%s) - long_started )) s under a 1-minute time limit ended over $jobs jobs" \
+  "with 2 threads, byte for byte the straight run"

@@ -39,7 +39,7 @@ private:
 
 TEST(ResultBlocks, ReachTheStreamWholeAtTheEndOfTheBlock) {
     std::ostringstream file;
-    OutputUnit unit{7, "outb.dat", &file, {}};
+    OutputUnit unit{7, "outb.dat", &file, {}, 0, {}};
     write_record(unit, "line 1");
     write_record(unit, "line 2");
     EXPECT_EQ(file.str(), "");  // nothing of an unfinished block
@@ -52,7 +52,7 @@ TEST(ResultBlocks, ReachTheStreamWholeAtTheEndOfTheBlock) {
 TEST(ResultBlocks, AFailedWriteIsFatalAtTheFlushOfItsBlock) {
     FillingDevice device(20);
     std::ostream file(&device);
-    OutputUnit unit{3, "outg.dat", &file, {}};
+    OutputUnit unit{3, "outg.dat", &file, {}, 0, {}};
     write_record(unit, "first block");
     end_block(unit);
     write_record(unit, "second block");  // does not fit; noticed at the flush
@@ -67,7 +67,7 @@ TEST(ResultBlocks, AFailedWriteIsFatalAtTheFlushOfItsBlock) {
 }
 
 TEST(ResultBlocks, AnUnconnectedUnitIsFatal) {
-    OutputUnit unit{9, "outw.dat", nullptr, {}};
+    OutputUnit unit{9, "outw.dat", nullptr, {}, 0, {}};
     EXPECT_THROW(write_record(unit, "x"), RunFailure);
 }
 

@@ -43,6 +43,18 @@ TEST(CommandLine, RunOptionsAreReadWithOrWithoutEqualsSign) {
     EXPECT_EQ(parse({"--cache-mb", "0"}).options.cache_bytes, 0u);
 }
 
+TEST(CommandLine, CheckpointOptions) {
+    const CommandLine line = parse({"--checkpoint-every", "10", "--stop-after-step=500"});
+    ASSERT_EQ(line.action, Action::run) << line.error;
+    EXPECT_EQ(line.options.checkpoint_every, 10u);
+    EXPECT_EQ(line.options.stop_after_step, 500u);
+    EXPECT_TRUE(line.options.checkpoints_on());
+    EXPECT_FALSE(line.options.restart);
+    // A restarted run keeps checkpoints on, for the next stop signal.
+    EXPECT_TRUE(parse({"--restart"}).options.checkpoints_on());
+    EXPECT_FALSE(parse({}).options.checkpoints_on());
+}
+
 TEST(CommandLine, HelpWinsOverVersionAndOtherOptions) {
     EXPECT_EQ(parse({"--help"}).action, Action::help);
     EXPECT_EQ(parse({"-h"}).action, Action::help);
@@ -60,6 +72,8 @@ TEST(CommandLine, MalformedArgumentsAreUsageErrorsThatSayWhy) {
         {"--threads", "1.5"},  {"--threads", " 2"}, {"--threads", "+2"},
         {"--cache-mb", "1e3"}, {"--cache-mb", "99999999999999999999999"},
         {"--progress=yes"},    {"--help=1"},
+        {"--checkpoint-every", "0"}, {"--checkpoint-every"}, {"--checkpoint-every", "x"},
+        {"--stop-after-step", "0"},  {"--restart=1"},
     };
     for (const auto& args : bad) {
         const CommandLine line = parse(args);
