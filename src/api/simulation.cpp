@@ -10,6 +10,7 @@
 
 #include "api/time_step.hpp"
 #include "api/variables.hpp"
+#include "aquifer/aquifer_geometry_check.hpp"
 #include "aquifer/aquifer_ini.hpp"
 #include "common/message_text.hpp"
 #include "input/control_file.hpp"
@@ -20,6 +21,7 @@
 #include "morphology/beach.hpp"
 #include "output/output.hpp"
 #include "output/result_files.hpp"
+#include "output/snapshot_warnings.hpp"
 
 namespace tidmor {
 
@@ -73,6 +75,9 @@ struct Simulation::State {
     Stage stage = Stage::created;
     bool infiltration_given = false;
     bool connected = false;  // the result files are open
+    bool bed_below_bottom_told = false;
+    bool end_told = false;
+    SnapshotWatch snapshots;
 
     State(const SimulationOptions& o, std::filesystem::path result_folder)
         : options(o), folder(std::move(result_folder)) {
@@ -83,7 +88,7 @@ struct Simulation::State {
 
     void warn(const std::string& text) {
         warnings.push_back(text);
-        if (options.errors != nullptr) *options.errors << "tidmor: warning: " << text << '\n';
+        if (options.errors != nullptr) *options.errors << "tidmor: " << options.case_label << "warning: " << text << '\n';
     }
 
     // The start-up checks of the program, after the input groups are read.
@@ -91,8 +96,11 @@ struct Simulation::State {
         input = values;
         Model& m = *model;
         INPUT_DATA(m, input, input_name);
-        if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
+        std::string well_warning;
+        if (m.INDEX_INFIL.I_INFIL == 1) well_warning = check_aquifer_mesh(m, input_name);
         for (const std::string& warning : input_warnings(m)) warn(warning);
+        if (!well_warning.empty()) warn(well_warning);
+        if (const std::string every_step = every_step_snapshot_warning(m); !every_step.empty()) warn(every_step);
         if (m.INDEX_INFIL.I_INFIL == 1)
             if (const std::string shortfall = m.aquifer_solver.start_team(); !shortfall.empty()) warn(shortfall);
     }
@@ -155,7 +163,19 @@ bool Simulation::update() {
     State& s = *state_;
     s.require(State::Stage::running, "update");
     try {
-        return tidmor::time_step(*s.model, s.units, s.infiltration_given);
+        const Model& m = *s.model;
+        const bool period_closed = tidmor::time_step(*s.model, s.units, s.infiltration_given);
+        s.snapshots.step(m);
+        if (m.INDEX_INFIL.I_INFIL == 1 && !s.bed_below_bottom_told)
+            if (const int node = face_node_below_bottom(m); node != 0) {
+                s.warn(bed_below_bottom_warning(m, node));
+                s.bed_below_bottom_told = true;
+            }
+        if (!s.end_told && !(m.TIME_RELATED.TIME < m.TIME_RELATED.T_MAX)) {
+            s.end_told = true;
+            if (const std::string none = s.snapshots.end_warning(m); !none.empty()) s.warn(none);
+        }
+        return period_closed;
     } catch (...) {
         s.stage = State::Stage::failed;
         throw;

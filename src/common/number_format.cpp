@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace tidmor {
@@ -103,6 +104,23 @@ std::string format_fixed(double value, int width, int decimals) {
     }
     if (text.size() > w) return std::string(w, '*');
     return right_justify(text, width);
+}
+
+bool fits_fixed(double value, int width, int decimals) {
+    if (!std::isfinite(value)) return false;
+    // snprintf counts the whole text even where the buffer cuts it.
+    char text[32];
+    const int length = std::snprintf(text, sizeof text, "%.*f", decimals, value) + (decimals == 0 ? 1 : 0);
+    if (length <= width) return true;
+    // As format_fixed: the leading zero of a magnitude below 1 may go.
+    return length == width + 1 &&
+           (std::strncmp(text, "0.", 2) == 0 || std::strncmp(text, "-0.", 3) == 0);
+}
+
+std::string time_text(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7g", seconds);
+    return text;
 }
 
 std::string value_text(double value) {

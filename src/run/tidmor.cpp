@@ -71,7 +71,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
 
         do {
             if (pending_interrupt() != 0)
-                stop_interrupted("at model time " + value_text(sim.time()) + " s (after step " +
+                stop_interrupted("at model time " + time_text(sim.time()) + " s (after step " +
                                  value_text(sim.model().N_CAL.N_STEP) + "); " + RESULTS_KEPT);
             const bool period_closed = sim.update();
             if (progress) progress->time_step(sim.time(), period_closed);
@@ -88,7 +88,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         return report(failure);
     } catch (const std::exception& error) {
         const bool touched = simulation && simulation->results_touched();
-        const std::string where = touched ? "at model time " + value_text(simulation->time()) + " s (after step " +
+        const std::string where = touched ? "at model time " + time_text(simulation->time()) + " s (after step " +
                                                 value_text(simulation->model().N_CAL.N_STEP) + "); " + RESULTS_KEPT
                                           : "during start-up; no result file has been changed";
         return report(unexpected_failure(error, where));
