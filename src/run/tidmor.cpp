@@ -40,11 +40,14 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
     std::optional<Progress> progress;
     std::optional<ConsoleBesideProgress> console_buffer;
     std::optional<std::ostream> console_beside;
+    // After `tidmor DIR` every message names the case folder.
+    const std::string case_label =
+        options.case_folder.empty() ? "" : "case folder " + quote_text(options.case_folder) + ": ";
     const auto report = [&](const RunFailure& failure) {
         count_solves();
         if (progress) progress->erase();
         console_now->flush();
-        errors << "tidmor: " << failure.what() << '\n';
+        errors << "tidmor: " << case_label << failure.what() << '\n';
         return static_cast<int>(failure.status());
     };
     try {
@@ -52,8 +55,11 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         static_cast<AquiferSolverSettings&>(run) = options;
         run.console = &console;
         run.errors = &errors;
-        // The case in the working directory.
-        simulation.emplace(std::filesystem::path(), run);
+        run.case_label = case_label;
+        // The case in the working directory, which is the named case folder
+        // once the program has entered it: "." then, so that messages speak
+        // of the case folder.
+        simulation.emplace(options.case_folder.empty() ? std::filesystem::path() : std::filesystem::path("."), run);
         Simulation& sim = *simulation;
 
         if (options.progress) {
