@@ -88,7 +88,8 @@ struct Simulation::State {
 
     void warn(const std::string& text) {
         warnings.push_back(text);
-        if (options.errors != nullptr) *options.errors << "tidmor: " << options.case_label << "warning: " << text << '\n';
+        if (options.errors != nullptr)
+            *options.errors << "tidmor: " << options.case_label << "warning: " << text << '\n';
     }
 
     // The start-up checks of the program, after the input groups are read.

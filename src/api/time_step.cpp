@@ -43,7 +43,9 @@ bool time_step(Model& m, Units& units, bool infiltration_given) {
     if (m.INDEX_INFIL.I_INFIL == 1) {
         const std::uint64_t hits = m.aquifer_solver.hits;
         DINFIL_MODEL(m, units);
-        const auto when = [&m, &t] { return "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + time_text(t.TIME) + " s"; };
+        const auto when = [&m, &t] {
+            return "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + time_text(t.TIME) + " s";
+        };
         if (!aquifer_breakdown(m).empty()) check_aquifer_state(m, when());
         // A geometry whose recorded system was reused had its elements tested when first met.
         const bool new_geometry = m.aquifer_solver.hits == hits;

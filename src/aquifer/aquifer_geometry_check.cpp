@@ -44,7 +44,8 @@ std::string outside_fault(const Model& m, int j) {
     std::string cause;
     if (j <= counts.N_FACE)
         cause = "the swash runs up beyond the aquifer's landward side (the shoreline at x = " +
-                value_text(m.NODE_PROPERTIES.X_BND[counts.N_FACE]) + " m); make X_LAND larger than the run-up (a larger F_FRIC, now " + value_text(m.WAVE_CONSD.F_FRIC) +
+                value_text(m.NODE_PROPERTIES.X_BND[counts.N_FACE]) +
+                " m); make X_LAND larger than the run-up (a larger F_FRIC, now " + value_text(m.WAVE_CONSD.F_FRIC) +
                 ", shortens it)";
     else
         cause = well_or_conductivity_hint(m);
@@ -127,7 +128,8 @@ std::string aquifer_geometry_fault(const Model& m, bool crossings, int width) {
         }
     }
     for (int j = 1; j <= n; ++j) {
-        if (!fits_fixed(nodes.PHI_BND[j], width, OUTG_DECIMALS)) return value_fault(m, j, "head", nodes.PHI_BND[j], width);
+        if (!fits_fixed(nodes.PHI_BND[j], width, OUTG_DECIMALS))
+            return value_fault(m, j, "head", nodes.PHI_BND[j], width);
         if (!fits_fixed(nodes.Q_BND[j], width, OUTG_DECIMALS))
             return value_fault(m, j, "normal derivative", nodes.Q_BND[j], width);
     }

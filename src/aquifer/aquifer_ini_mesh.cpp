@@ -41,8 +41,9 @@ std::string aquifer_mesh_layout(const Model& m, AquiferMeshLayout& layout) {
     // beyond the landward side.
     const double xs = d_sea / tan_beta;
     if (l > xs)
-        return "aquifer mesh: L_ELEM = " + value_text(l) + " m is longer than the submerged beach face, D_SEA/TAN_BETA = " +
-               value_text(xs) + " m; L_ELEM must lie above 0.1 m and at most " + value_text(xs) + " m";
+        return "aquifer mesh: L_ELEM = " + value_text(l) +
+               " m is longer than the submerged beach face, D_SEA/TAN_BETA = " + value_text(xs) +
+               " m; L_ELEM must lie above 0.1 m and at most " + value_text(xs) + " m";
 
     // The landward side runs from the water table down to the bottom, and
     // the decay length of the shoreline lift needs H_LAND + D_SEA > 0.

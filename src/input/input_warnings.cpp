@@ -24,7 +24,8 @@ std::vector<std::string> input_warnings(const Model& m) {
     // with the profile update on, one above 1 moves the bed unrealistically
     // fast, and can erode it below the aquifer bottom.
     if (m.INDEX_INFIL.I_MORPH == 1)
-        for (const auto& [name, value] : {std::pair{"EFF_ON", m.SED_TRANS.EFF_ON}, std::pair{"EFF_OFF", m.SED_TRANS.EFF_OFF}})
+        for (const auto& [name, value] :
+             {std::pair{"EFF_ON", m.SED_TRANS.EFF_ON}, std::pair{"EFF_OFF", m.SED_TRANS.EFF_OFF}})
             if (value > 1.0)
                 warnings.push_back(std::string(name) + " = " + value_text(value) +
                                    " is above 1: a transport efficiency is the share of the flow's work spent on "

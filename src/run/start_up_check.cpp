@@ -160,7 +160,8 @@ int START_UP_CHECK(std::ostream& console, std::ostream& errors, const RunOptions
         errors << "tidmor: " << case_label << failure.what() << '\n';
         return static_cast<int>(failure.status());
     } catch (const std::exception& error) {
-        const RunFailure failure = unexpected_failure(error, "during the start-up check; no result file has been changed");
+        const RunFailure failure =
+            unexpected_failure(error, "during the start-up check; no result file has been changed");
         errors << "tidmor: " << case_label << failure.what() << '\n';
         return static_cast<int>(failure.status());
     }
