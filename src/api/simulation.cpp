@@ -213,6 +213,8 @@ void Simulation::set_console(std::ostream* console) {
     state_->units.console = console != nullptr ? console : &state_->nowhere;
 }
 
+void Simulation::set_errors(std::ostream* errors) { state_->options.errors = errors; }
+
 void Simulation::set_relaxation_observer(RelaxationObserver* observer) {
     state_->units.relaxation_observer = observer;
 }

@@ -138,6 +138,9 @@ public:
     // Where console lines and the relaxation's sweeps go from now on
     // (nullptr: nowhere), in place of the options'.
     void set_console(std::ostream* console);
+    // Where warnings go from now on (nullptr: only warnings()), in place of
+    // the options' errors.
+    void set_errors(std::ostream* errors);
     void set_relaxation_observer(RelaxationObserver* observer);
 
     // Time (s): the end of the last step, T_MAX, the length of the last step

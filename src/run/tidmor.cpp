@@ -40,6 +40,9 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
     std::optional<Progress> progress;
     std::optional<ConsoleBesideProgress> console_buffer;
     std::optional<std::ostream> console_beside;
+    // Warnings during the run clear the progress line first in the same way.
+    std::optional<ConsoleBesideProgress> errors_buffer;
+    std::optional<std::ostream> errors_beside;
     // After `tidmor DIR` every message names the case folder.
     const std::string case_label =
         options.case_folder.empty() ? "" : "case folder " + quote_text(options.case_folder) + ": ";
@@ -69,6 +72,9 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
             console_beside.emplace(&*console_buffer);
             console_now = &*console_beside;
             sim.set_console(console_now);
+            errors_buffer.emplace(errors.rdbuf(), *progress);
+            errors_beside.emplace(&*errors_buffer);
+            sim.set_errors(&*errors_beside);
             sim.set_relaxation_observer(&*progress);
         }
         // A signal during start-up ends the run before the earlier results are replaced.

@@ -36,7 +36,6 @@ SimulationOptions quiet() {
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // The message of a failure, as the program prints it.
-std::string message_of(const RunFailure& failure) { return std::string("tidmor: ") + failure.what() + "\n"; }
 
 TEST(InputValues, WrittenAndReadBackBitForBit) {
     InputValues in = read_case_input(EXAMPLES / "coupled_beach");

@@ -152,6 +152,22 @@ TEST(SnapshotWarnings, EveryStepOrNoStepASnapshotStepIsTold) {
         << none.errors;
 }
 
+TEST(SnapshotWarnings, AWarningDuringTheRunClearsTheProgressLineFirst) {
+    Beach beach;
+    beach.switches = "0 0";
+    beach.n_out = "5000";
+    const fs::path dir = case_dir("warning-beside-progress", beach.text());
+    const std::string command = "cd '" + dir.string() + "' && '" TIDMOR_EXECUTABLE "' --progress > stdout 2> stderr";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    const std::string errors = read_file(dir / "stderr");
+    const std::size_t warning = errors.find("tidmor: warning: N_OUT = 5000: none of the ");
+    ASSERT_NE(warning, std::string::npos) << errors;
+    // The progress line drawn before it is blanked out, back to column 1.
+    ASSERT_GT(warning, 2u);
+    EXPECT_EQ(errors.substr(warning - 2, 2), " \r") << errors;
+    fs::remove_all(dir);
+}
+
 TEST(StartUpCheck, ReportsTheRelaxedAquiferAndWritesNoResultFile) {
     const fs::path dir = make_scratch_dir("check");
     const fs::path example = fs::path(TIDMOR_SOURCE_DIR) / "examples" / "drained_beach";
