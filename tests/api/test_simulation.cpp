@@ -35,8 +35,6 @@ SimulationOptions quiet() {
 
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// The message of a failure, as the program prints it.
-
 TEST(InputValues, WrittenAndReadBackBitForBit) {
     InputValues in = read_case_input(EXAMPLES / "coupled_beach");
     // Values whose shortest text is long or has an exponent.
