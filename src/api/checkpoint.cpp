@@ -55,6 +55,10 @@ std::string encode_checkpoint(const CheckpointHeader& header, std::string_view s
     out.u64(header.periods_closed);
     out.u8(header.infiltration_given ? 1 : 0);
     out.u64(header.console_bytes);
+    out.u8(header.bed_below_bottom_told ? 1 : 0);
+    out.u64(static_cast<std::uint64_t>(header.snapshots.window_steps));
+    out.real(header.snapshots.window_start);
+    out.u8(header.snapshots.snapshot_seen ? 1 : 0);
     for (const ResultFileMark& mark : header.results) {
         out.u64(mark.bytes);
         digest(out, mark.fingerprint);
@@ -86,6 +90,10 @@ DecodedCheckpoint decode_checkpoint(std::string_view bytes) {
         h.periods_closed = in.u64();
         h.infiltration_given = in.u8() != 0;
         h.console_bytes = in.u64();
+        h.bed_below_bottom_told = in.u8() != 0;
+        h.snapshots.window_steps = static_cast<std::int64_t>(in.u64());
+        h.snapshots.window_start = in.real();
+        h.snapshots.snapshot_seen = in.u8() != 0;
         for (ResultFileMark& mark : h.results) {
             mark.bytes = in.u64();
             mark.fingerprint = digest(in);

@@ -14,6 +14,9 @@
 //   periods closed               u64, wave periods the run has closed
 //   infiltration given           u8, 1 when a coupler sets INFIL (in-process interface)
 //   console                      u64, bytes written to standard output
+//   warnings told                u8, 1 once the bed below the aquifer bottom has been warned of;
+//                                i64 steps, real TIME of the first, u8 a snapshot seen: the
+//                                steps of the last four wave periods watched so far
 //   outw, outb, outg, outs       u64 length and 32-byte SHA-256 of each result file as written
 //   state                        u64 length, then the model's blocks (model_state.hpp)
 //   seal                         32 bytes, SHA-256 of everything before it
@@ -28,6 +31,7 @@
 #include <string_view>
 
 #include "common/sha256.hpp"
+#include "output/snapshot_warnings.hpp"
 #include "output/result_files.hpp"
 
 namespace tidmor {
@@ -37,7 +41,7 @@ namespace tidmor {
 inline constexpr const char* CHECKPOINT_FILE = "tidmor.checkpoint";
 inline constexpr const char* CHECKPOINT_TEMPORARY_FILE = "tidmor.checkpoint.tmp";
 // Raised whenever the layout changes; a checkpoint of another format is refused.
-inline constexpr std::uint32_t CHECKPOINT_FORMAT = 1;
+inline constexpr std::uint32_t CHECKPOINT_FORMAT = 2;
 
 struct CheckpointHeader {
     std::uint32_t format = CHECKPOINT_FORMAT;
@@ -47,6 +51,8 @@ struct CheckpointHeader {
     std::uint64_t periods_closed = 0;
     bool infiltration_given = false;
     std::uint64_t console_bytes = 0;
+    bool bed_below_bottom_told = false;
+    SnapshotWatch::Tally snapshots;
     std::array<ResultFileMark, 4> results{};  // outw, outb, outg, outs
 };
 

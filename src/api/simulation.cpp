@@ -12,6 +12,7 @@
 #include "api/model_state.hpp"
 #include "api/time_step.hpp"
 #include "api/variables.hpp"
+#include "aquifer/aquifer_geometry_check.hpp"
 #include "aquifer/aquifer_ini.hpp"
 #include "common/message_text.hpp"
 #include "input/control_file.hpp"
@@ -22,6 +23,7 @@
 #include "morphology/beach.hpp"
 #include "output/output.hpp"
 #include "output/result_files.hpp"
+#include "output/snapshot_warnings.hpp"
 
 namespace tidmor {
 
@@ -112,6 +114,9 @@ struct Simulation::State {
     Stage stage = Stage::created;
     bool infiltration_given = false;
     bool connected = false;  // the result files are open
+    bool bed_below_bottom_told = false;
+    bool end_told = false;
+    SnapshotWatch snapshots;
 
     State(const SimulationOptions& o, std::filesystem::path result_folder)
         : options(o), folder(std::move(result_folder)) {
@@ -123,7 +128,8 @@ struct Simulation::State {
 
     void warn(const std::string& text) {
         warnings.push_back(text);
-        if (options.errors != nullptr) *options.errors << "tidmor: warning: " << text << '\n';
+        if (options.errors != nullptr)
+            *options.errors << "tidmor: " << options.case_label << "warning: " << text << '\n';
     }
 
     // The start-up checks of the program, after the input groups are read.
@@ -131,8 +137,11 @@ struct Simulation::State {
         input = values;
         Model& m = *model;
         INPUT_DATA(m, input, input_name);
-        if (m.INDEX_INFIL.I_INFIL == 1) check_aquifer_mesh(m, input_name);
+        std::string well_warning;
+        if (m.INDEX_INFIL.I_INFIL == 1) well_warning = check_aquifer_mesh(m, input_name);
         for (const std::string& warning : input_warnings(m)) warn(warning);
+        if (!well_warning.empty()) warn(well_warning);
+        if (const std::string every_step = every_step_snapshot_warning(m); !every_step.empty()) warn(every_step);
         if (m.INDEX_INFIL.I_INFIL == 1)
             if (const std::string shortfall = m.aquifer_solver.start_team(); !shortfall.empty()) warn(shortfall);
     }
@@ -199,8 +208,19 @@ bool Simulation::update() {
     State& s = *state_;
     s.require(State::Stage::running, "update");
     try {
+        const Model& m = *s.model;
         const bool period_closed = tidmor::time_step(*s.model, s.units, s.infiltration_given);
         if (period_closed) ++s.periods_closed;
+        s.snapshots.step(m);
+        if (m.INDEX_INFIL.I_INFIL == 1 && !s.bed_below_bottom_told)
+            if (const int node = face_node_below_bottom(m); node != 0) {
+                s.warn(bed_below_bottom_warning(m, node));
+                s.bed_below_bottom_told = true;
+            }
+        if (!s.end_told && !(m.TIME_RELATED.TIME < m.TIME_RELATED.T_MAX)) {
+            s.end_told = true;
+            if (const std::string none = s.snapshots.end_warning(m); !none.empty()) s.warn(none);
+        }
         return period_closed;
     } catch (...) {
         s.stage = State::Stage::failed;
@@ -244,6 +264,8 @@ void Simulation::save_checkpoint(const std::string& program) {
     header.periods_closed = s.periods_closed;
     header.infiltration_given = s.infiltration_given;
     header.console_bytes = s.counting.count;
+    header.bed_below_bottom_told = s.bed_below_bottom_told;
+    header.snapshots = s.snapshots.tally();
     const std::array<const OutputUnit*, 4> unit{&s.units.outw, &s.units.outb, &s.units.outg, &s.units.outs};
     for (std::size_t k = 0; k < unit.size(); ++k) {
         header.results[k].bytes = unit[k]->written;
@@ -310,6 +332,8 @@ void Simulation::resume(const std::string& program) {
     s.periods_closed = h.periods_closed;
     s.infiltration_given = h.infiltration_given;
     s.counting.count = h.console_bytes;
+    s.bed_below_bottom_told = h.bed_below_bottom_told;
+    s.snapshots.resume(h.snapshots);
     s.stage = State::Stage::running;
 }
 
@@ -319,6 +343,8 @@ std::uint64_t Simulation::console_bytes() const { return state_->counting.count;
 void Simulation::set_console(std::ostream* console) {
     state_->counting.target = (console != nullptr ? console : &state_->nowhere)->rdbuf();
 }
+
+void Simulation::set_errors(std::ostream* errors) { state_->options.errors = errors; }
 
 void Simulation::set_relaxation_observer(RelaxationObserver* observer) {
     state_->units.relaxation_observer = observer;

@@ -55,6 +55,10 @@ struct SimulationOptions : AquiferSolverSettings {
     // Warnings about the input, each as the program prints it
     // ("tidmor: warning: ..."); nullptr drops them (warnings() keeps them).
     std::ostream* errors = nullptr;
+    // Put after "tidmor: " before each warning written to `errors`: the
+    // program names the case folder it was given there ("case folder
+    // \"my_case\": "), as before its failure messages.
+    std::string case_label;
     // Told of each sweep of the start-up relaxation of the water table.
     RelaxationObserver* relaxation_observer = nullptr;
 };
@@ -155,6 +159,9 @@ public:
     // Where console lines and the relaxation's sweeps go from now on
     // (nullptr: nowhere), in place of the options'.
     void set_console(std::ostream* console);
+    // Where warnings go from now on (nullptr: only warnings()), in place of
+    // the options' errors.
+    void set_errors(std::ostream* errors);
     void set_relaxation_observer(RelaxationObserver* observer);
 
     // Time (s): the end of the last step, T_MAX, the length of the last step
@@ -168,8 +175,10 @@ public:
     bool results_touched() const;
     bool finalized() const;
 
-    // The input as read, and the warnings about it (each one line, without
-    // the "tidmor: warning: " the program puts before it).
+    // The input as read, and the warnings about it and about the run so far
+    // (each one line, without the "tidmor: warning: " the program puts
+    // before it): during the run, a bed eroded below the aquifer bottom
+    // (once), and at T_MAX an N_OUT that gave no snapshot.
     const InputValues& input() const;
     const std::vector<std::string>& warnings() const;
     // The folder the result files go to.

@@ -1,5 +1,8 @@
 #include "api/time_step.hpp"
 
+#include <cstdint>
+
+#include "aquifer/aquifer_geometry_check.hpp"
 #include "aquifer/aquifer_state_check.hpp"
 #include "aquifer/dinfil_model.hpp"
 #include "common/message_text.hpp"
@@ -33,14 +36,21 @@ bool time_step(Model& m, Units& units, bool infiltration_given) {
     // A step too short to change the clock would repeat forever.
     if (!(t.TIME > time_before))
         numerical_failure("the time step of " + value_text(t.DT_S) + " s no longer advances the clock at " +
-                          value_text(time_before) + " s (step " + value_text(m.N_CAL.N_STEP + 1) + ")");
+                          time_text(time_before) + " s (step " + value_text(m.N_CAL.N_STEP + 1) + ")");
     m.SED_TRANS.T_CYCLE = m.SED_TRANS.T_CYCLE + t.DT_S;
     m.N_CAL.N_STEP = m.N_CAL.N_STEP + 1;
 
     if (m.INDEX_INFIL.I_INFIL == 1) {
+        const std::uint64_t hits = m.aquifer_solver.hits;
         DINFIL_MODEL(m, units);
-        if (!aquifer_breakdown(m).empty())
-            check_aquifer_state(m, "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + value_text(t.TIME) + " s");
+        const auto when = [&m, &t] {
+            return "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + time_text(t.TIME) + " s";
+        };
+        if (!aquifer_breakdown(m).empty()) check_aquifer_state(m, when());
+        // A geometry whose recorded system was reused had its elements tested when first met.
+        const bool new_geometry = m.aquifer_solver.hits == hits;
+        if (const std::string fault = aquifer_geometry_fault(m, new_geometry, AQUIFER_WIDTH); !fault.empty())
+            geometry_failure(fault, when());
     } else if (infiltration_given) {
         infiltration_rates(m);
     }

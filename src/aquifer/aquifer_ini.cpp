@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "aquifer/aquifer_geometry_check.hpp"
 #include "aquifer/aquifer_ini_mesh.hpp"
 #include "aquifer/aquifer_state_check.hpp"
 #include "aquifer/boundary_elements.hpp"
@@ -98,10 +99,9 @@ void stop_if_diverging(const Model& m, int sweep, double movement, double smalle
         beyond_size ? "more than the aquifer's size of " + value_text(size) + " m"
                     : "more than " + value_text(RELAXATION_GROWTH_LIMIT) + " times its smallest earlier movement of " +
                           value_text(smallest) + " m";
-    std::string change = "raise K_HYD";
-    if (m.WELL.Q_WELL > 0.0) change = "reduce Q_WELL, move the well away from the boundary, or " + change;
     numerical_failure("aquifer initialisation does not settle: in sweep " + std::to_string(sweep) +
-                      " the water table moved " + value_text(movement) + " m, " + what + "; " + change);
+                      " the water table moved " + value_text(movement) + " m, " + what + "; likely cause: " +
+                      well_or_conductivity_hint(m));
 }
 
 void relax_water_table(Model& m, Units& units) {
@@ -124,6 +124,8 @@ void relax_water_table(Model& m, Units& units) {
         remove_close_face_node(m, sweep);
         if (!aquifer_breakdown(m).empty())
             check_aquifer_state(m, "aquifer initialisation, sweep " + std::to_string(sweep));
+        if (const std::string fault = aquifer_geometry_fault(m, true, AQUIFER_INI_WIDTH); !fault.empty())
+            geometry_failure(fault, "aquifer initialisation, sweep " + std::to_string(sweep));
 
         const double movement = water_table_movement(m);
         if (!std::isfinite(movement))

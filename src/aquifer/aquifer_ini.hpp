@@ -12,10 +12,12 @@ namespace tidmor {
 // after INPUT_DATA and before any result file is created, when I_INFIL = 1.
 // The counts are formed as AQUIFER_INI forms them (aquifer_ini_mesh.hpp);
 // a well (Q_WELL > 0) must lie inside the generated polygon, at least
-// one L_ELEM from its elements; without a seepage face, an initial shoreline
-// beyond the beach face must lie at least 2 L_ELEM from x = 0, as the first
-// aquifer step re-meshes the face up to it every 2 L_ELEM.
-void check_aquifer_mesh(const Model& m, const std::string& input_file);
+// L_ELEM/4 from its elements (well_clearance.hpp); without a seepage face,
+// an initial shoreline beyond the beach face must lie at least 2 L_ELEM from
+// x = 0, as the first aquifer step re-meshes the face up to it every 2
+// L_ELEM. Returns the warning for a well less than one L_ELEM inside, or an
+// empty string.
+std::string check_aquifer_mesh(const Model& m, const std::string& input_file);
 
 // Generates the aquifer boundary, writes it (OUTPUT_INI), relaxes the water
 // table to rest by sweeps of DT_AQ = 360 s with one console line per sweep

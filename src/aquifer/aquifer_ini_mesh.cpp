@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "aquifer/aquifer_ini.hpp"
+#include "aquifer/well_clearance.hpp"
 #include "common/constants.hpp"
 #include "common/number_format.hpp"
 #include "common/run_failure.hpp"
@@ -35,6 +36,15 @@ std::string aquifer_mesh_layout(const Model& m, AquiferMeshLayout& layout) {
         return "aquifer mesh: L_ELEM = " + value_text(l) +
                " m is not above 0.1 m, the distance at which face nodes are merged";
 
+    // The beach face below the still water needs one element at least: a
+    // longer one would put the first face nodes beyond the shoreline, or
+    // beyond the landward side.
+    const double xs = d_sea / tan_beta;
+    if (l > xs)
+        return "aquifer mesh: L_ELEM = " + value_text(l) +
+               " m is longer than the submerged beach face, D_SEA/TAN_BETA = " + value_text(xs) +
+               " m; L_ELEM must lie above 0.1 m and at most " + value_text(xs) + " m";
+
     // The landward side runs from the water table down to the bottom, and
     // the decay length of the shoreline lift needs H_LAND + D_SEA > 0.
     if (!(h_land > 0.0))
@@ -43,7 +53,6 @@ std::string aquifer_mesh_layout(const Model& m, AquiferMeshLayout& layout) {
 
     AquiferMeshLayout out;
     std::string problem;
-    const double xs = d_sea / tan_beta;
     out.seepage_face = h_land > d_sea;
     const double x_water_table = out.seepage_face ? h_land / tan_beta : xs;
     if (!truncate_count(xs / l + 1.0, "D_SEA/TAN_BETA/L_ELEM + 1 (submerged face nodes)", out.NA, problem) ||
@@ -78,9 +87,6 @@ std::string aquifer_mesh_layout(const Model& m, AquiferMeshLayout& layout) {
     out.N_BND = static_cast<int>(n_bnd);
     out.N_FACE = out.NA + extra;
     out.N_FREE = out.NF;
-    if (out.N_FACE < 2)
-        return "aquifer mesh: " + std::to_string(out.N_FACE) +
-               " beach-face node; the face needs two (D_SEA/TAN_BETA = " + value_text(xs) + " m is below L_ELEM)";
     layout = out;
     return "";
 }
@@ -133,69 +139,22 @@ void generate_aquifer_mesh(const Model& m, const AquiferMeshLayout& layout, bloc
     counts.N_FREE = layout.N_FREE;
 }
 
-// Even-odd rule with a horizontal ray towards +x; a point on an edge or at a
-// node is not inside.
-bool strictly_inside(const blocks::NODE_PROPERTIES& nodes, int n, double x, double z) {
-    bool inside = false;
-    for (int e = 1; e <= n; ++e) {
-        const int f = e == n ? 1 : e + 1;
-        const double ax = nodes.X_BND[e], az = nodes.Z_BND[e];
-        const double bx = nodes.X_BND[f], bz = nodes.Z_BND[f];
-        const double cross = (bx - ax) * (z - az) - (bz - az) * (x - ax);
-        if (cross == 0.0 && std::fmin(ax, bx) <= x && x <= std::fmax(ax, bx) && std::fmin(az, bz) <= z &&
-            z <= std::fmax(az, bz))
-            return false;
-        if ((az > z) != (bz > z)) {
-            const double x_cross = ax + (z - az) * (bx - ax) / (bz - az);
-            if (x < x_cross) inside = !inside;
-        }
-    }
-    return inside;
-}
-
-// Distance from a point to the nearest element of the polygon.
-double distance_to_boundary(const blocks::NODE_PROPERTIES& nodes, int n, double x, double z) {
-    double nearest = INFINITY;
-    for (int e = 1; e <= n; ++e) {
-        const int f = e == n ? 1 : e + 1;
-        const double ex = nodes.X_BND[f] - nodes.X_BND[e], ez = nodes.Z_BND[f] - nodes.Z_BND[e];
-        const double px = x - nodes.X_BND[e], pz = z - nodes.Z_BND[e];
-        const double length2 = ex * ex + ez * ez;
-        double t = length2 > 0.0 ? (px * ex + pz * ez) / length2 : 0.0;
-        t = std::fmin(1.0, std::fmax(0.0, t));
-        const double dx = px - t * ex, dz = pz - t * ez;
-        nearest = std::fmin(nearest, std::sqrt(dx * dx + dz * dz));
-    }
-    return nearest;
-}
-
-void check_aquifer_mesh(const Model& m, const std::string& input_file) {
+std::string check_aquifer_mesh(const Model& m, const std::string& input_file) {
     AquiferMeshLayout layout;
     const std::string problem = aquifer_mesh_layout(m, layout);
     if (!problem.empty()) reject_input(problem, input_file);
     const double l = m.L_ELEMENT.L_ELEM;
+    std::string warning;
     if (m.WELL.Q_WELL > 0.0) {
-        // The well's head is singular at the well: closer to the boundary
-        // than an element is long, the quadrature along the nearest elements
-        // cannot resolve it, and a strong well then throws the water table
-        // out of the aquifer or makes the relaxation run away. The generated
-        // mesh is the boundary the relaxation starts from.
+        // The generated mesh is the boundary the relaxation starts from.
         const auto generated = std::make_unique<blocks::NODE_PROPERTIES>();
         blocks::NODE_PROPERTIES& nodes = *generated;
         blocks::CONFIG_BOUND counts;
         generate_aquifer_mesh(m, layout, nodes, counts);
-        const double x = m.WELL.X_WELL, z = m.WELL.Z_WELL;
-        if (!strictly_inside(nodes, counts.N_BND, x, z))
-            reject_input("aquifer mesh: the well at X_WELL = " + value_text(x) + ", Z_WELL = " + value_text(z) +
-                             " does not lie strictly inside the aquifer boundary",
-                         input_file);
-        const double distance = distance_to_boundary(nodes, counts.N_BND, x, z);
-        const double clearance = WELL_CLEARANCE * l;
-        if (distance < clearance)
-            reject_input("aquifer mesh: the well at X_WELL = " + value_text(x) + ", Z_WELL = " + value_text(z) +
-                             " lies " + value_text(distance) + " m from the aquifer boundary; it must lie at least " +
-                             "one element length, L_ELEM = " + value_text(clearance) + " m, inside (move the well or shorten L_ELEM)",
-                         input_file);
+        const WellClearance well = well_clearance(nodes, counts, m.WELL.X_WELL, m.WELL.Z_WELL);
+        const std::string refusal = well_refusal(m, nodes, counts, well);
+        if (!refusal.empty()) reject_input(refusal, input_file);
+        warning = well_warning(m, nodes, counts, well);
     }
     // Without a seepage face the reference beach face ends at the last
     // submerged node, (NA - 1) L_ELEM, seaward of the still-water shoreline,
@@ -214,6 +173,7 @@ void check_aquifer_mesh(const Model& m, const std::string& input_file) {
                              value_text(x_shore / EXTENDED_FACE_SPACING) + " m",
                          input_file);
     }
+    return warning;
 }
 
 }  // namespace tidmor

@@ -38,10 +38,4 @@ std::string aquifer_mesh_layout(const Model& m, AquiferMeshLayout& layout);
 void generate_aquifer_mesh(const Model& m, const AquiferMeshLayout& layout, blocks::NODE_PROPERTIES& nodes,
                            blocks::CONFIG_BOUND& counts);
 
-// True when (x, z) lies inside the polygon of nodes 1..n and not on it.
-bool strictly_inside(const blocks::NODE_PROPERTIES& nodes, int n, double x, double z);
-
-// Distance from (x, z) to the nearest element of the closed polygon of nodes 1..n.
-double distance_to_boundary(const blocks::NODE_PROPERTIES& nodes, int n, double x, double z);
-
 }  // namespace tidmor

@@ -30,12 +30,20 @@ std::string aquifer_breakdown(const Model& m) {
     return "";
 }
 
+std::string well_or_conductivity_hint(const Model& m) {
+    // Q_WELL is held divided by K_HYD: the well's strength for this sand.
+    if (m.WELL.Q_WELL > 0.0)
+        return "Q_WELL/K_HYD = " + value_text(m.WELL.Q_WELL) +
+               " m too large for this aquifer, or the well too close to the boundary; reduce Q_WELL, move the well "
+               "or raise K_HYD";
+    return "K_HYD = " + value_text(m.CONSTS.K_HYD) + " m/s too small; raise K_HYD";
+}
+
 void check_aquifer_state(const Model& m, const std::string& when) {
     const std::string problem = aquifer_breakdown(m);
     if (problem.empty()) return;
-    std::string cause = "K_HYD = " + value_text(m.CONSTS.K_HYD) + " m/s too small";
-    if (m.WELL.Q_WELL > 0.0) cause = "the well too strong (Q_WELL) or too close to the boundary, or " + cause;
-    numerical_failure("the aquifer broke down (" + when + "): " + problem + "; likely cause: " + cause);
+    numerical_failure("the aquifer broke down (" + when + "): " + problem + "; likely cause: " +
+                      well_or_conductivity_hint(m));
 }
 
 }  // namespace tidmor

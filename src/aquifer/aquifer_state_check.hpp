@@ -17,6 +17,12 @@ namespace tidmor {
 // X_LAND); otherwise the first offending node and what is wrong with it.
 std::string aquifer_breakdown(const Model& m);
 
+// The likely cause of a broken-down aquifer, naming what to change: with a
+// well "Q_WELL/K_HYD = 0.08 m too large for this aquifer, or the well too
+// close to the boundary; reduce Q_WELL, move the well or raise K_HYD";
+// without one "K_HYD = 1e-09 m/s too small; raise K_HYD".
+std::string well_or_conductivity_hint(const Model& m);
+
 // Stops the run when aquifer_breakdown finds a fault; `when` says at which
 // point of the run ("aquifer initialisation, sweep 3").
 void check_aquifer_state(const Model& m, const std::string& when);

@@ -82,7 +82,9 @@ inline constexpr double VERTICAL_MOTION_SLOPE = 100.0;
 // is kept only under a line from the shoreline no steeper than this.
 inline constexpr double EXTENDED_FACE_SPACING = 2.0;
 inline constexpr double WATER_TABLE_DROP_SLOPE = 10.0;
-// A well must lie at least this many element lengths inside the aquifer boundary.
-inline constexpr double WELL_CLEARANCE = 1.0;
+// A well closer to the aquifer boundary than this many element lengths is
+// refused; closer than WELL_RESOLVED_CLEARANCE it runs with a warning.
+inline constexpr double WELL_REFUSAL_CLEARANCE = 0.25;
+inline constexpr double WELL_RESOLVED_CLEARANCE = 1.0;
 
 }  // namespace tidmor

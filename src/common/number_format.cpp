@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace tidmor {
@@ -103,6 +104,32 @@ std::string format_fixed(double value, int width, int decimals) {
     }
     if (text.size() > w) return std::string(w, '*');
     return right_justify(text, width);
+}
+
+bool fits_fixed(double value, int width, int decimals) {
+    if (!std::isfinite(value)) return false;
+    // Below 10^k - 1 in magnitude, with k the digits a negative number has
+    // before the point, the rounded value has at most k of them and fits:
+    // the usual case, decided without forming the text.
+    const int digits = width - decimals - 2;
+    if (digits >= 1) {
+        double bound = 1.0;
+        for (int i = 0; i < digits; ++i) bound = bound * 10.0;
+        if (std::fabs(value) < bound - 1.0) return true;
+    }
+    // snprintf counts the whole text even where the buffer cuts it.
+    char text[32];
+    const int length = std::snprintf(text, sizeof text, "%.*f", decimals, value) + (decimals == 0 ? 1 : 0);
+    if (length <= width) return true;
+    // As format_fixed: the leading zero of a magnitude below 1 may go.
+    return length == width + 1 &&
+           (std::strncmp(text, "0.", 2) == 0 || std::strncmp(text, "-0.", 3) == 0);
+}
+
+std::string time_text(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7g", seconds);
+    return text;
 }
 
 std::string value_text(double value) {

@@ -23,6 +23,14 @@ std::string format_single(float value);
 std::string format_double(double value);
 std::string format_fixed(double value, int width, int decimals);
 
+// Whether format_fixed writes the value as a number (not asterisks), without
+// forming the text: allocation-free, for checks inside the time loop.
+bool fits_fixed(double value, int width, int decimals);
+
+// A model time in a message: at most 7 significant digits ("196.9868",
+// "12.5", "0.03190466"), as the console prints it.
+std::string time_text(double seconds);
+
 // A value in a diagnostic message: the shortest text that reads back as the
 // same double.
 std::string value_text(double value);

@@ -28,7 +28,9 @@ std::string read_control_file(const std::string& path, std::string* warning, con
     errno = 0;
     std::ifstream unit2(folder / path);
     if (!unit2)
-        control_failure("cannot be opened (it must exist in the working directory)" + system_reason(errno), path);
+        control_failure(std::string("cannot be opened (it must exist in the ") +
+                            (folder.empty() ? "working directory" : "case folder") + ")" + system_reason(errno),
+                        path);
     std::string line;
     switch (read_bounded_line(unit2, line)) {
     case LineRead::line:

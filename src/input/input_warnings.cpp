@@ -1,5 +1,7 @@
 #include "input/input_warnings.hpp"
 
+#include <utility>
+
 #include "common/constants.hpp"
 #include "common/number_format.hpp"
 
@@ -18,6 +20,17 @@ std::vector<std::string> input_warnings(const Model& m) {
                            value_text(first_record) +
                            " s): \"outb.dat\" and \"outs.dat\" will most likely stay empty, as profiles and swash "
                            "statistics are written every tenth wave period");
+    // An efficiency is the share of the flow's work spent on moving sand;
+    // with the profile update on, one above 1 moves the bed unrealistically
+    // fast, and can erode it below the aquifer bottom.
+    if (m.INDEX_INFIL.I_MORPH == 1)
+        for (const auto& [name, value] :
+             {std::pair{"EFF_ON", m.SED_TRANS.EFF_ON}, std::pair{"EFF_OFF", m.SED_TRANS.EFF_OFF}})
+            if (value > 1.0)
+                warnings.push_back(std::string(name) + " = " + value_text(value) +
+                                   " is above 1: a transport efficiency is the share of the flow's work spent on "
+                                   "moving sand, and above 1 the profile changes unrealistically fast (it may erode "
+                                   "the bed below the aquifer bottom)");
     return warnings;
 }
 

@@ -7,7 +7,7 @@ namespace tidmor {
 
 void non_finite_failure(const std::string& quantity, int node, double value, double time) {
     numerical_failure(quantity + " at node " + std::to_string(node) + " is not finite (" + value_text(value) +
-                      ") at TIME = " + value_text(time) + " s");
+                      ") at TIME = " + time_text(time) + " s");
 }
 
 }  // namespace tidmor

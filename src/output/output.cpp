@@ -14,8 +14,6 @@ namespace {
 constexpr int WAVE_WIDTH = 14;
 constexpr int WAVE_TIME_DECIMALS = 2;
 constexpr int WAVE_DECIMALS = 10;
-constexpr int AQUIFER_INI_WIDTH = 13;
-constexpr int AQUIFER_WIDTH = 12;
 constexpr int AQUIFER_DECIMALS = 6;
 constexpr int PROFILE_WIDTH = 13;
 constexpr int PROFILE_DECIMALS = 6;
@@ -88,6 +86,8 @@ void write_swash_line(const Model& m, Units& units) {
     end_block(units.outs);
 }
 
+}  // namespace
+
 // Snapshots are taken in the last four wave periods of the run, at every
 // N_OUT-th step. N_OUT is a real: with 2.5 the steps 5, 10, 15, ... qualify.
 // The quotient is truncated as a real, which is the integer truncation
@@ -98,8 +98,6 @@ bool snapshot_due(const Model& m) {
     const double r = m.N_CAL.N_STEP / m.N_CAL.N_OUT;
     return std::fabs(std::trunc(r) - r) <= SNAPSHOT_TOLERANCE;
 }
-
-}  // namespace
 
 void OUTPUT_INI(const Model& m, Units& units) { write_aquifer_block(m, units, AQUIFER_INI_WIDTH); }
 

@@ -68,6 +68,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
             line.action = CommandLine::Action::help;
         } else if (arg == "--version") {
             if (line.action != CommandLine::Action::help) line.action = CommandLine::Action::version;
+        } else if (arg == "--check") {
+            if (line.action == CommandLine::Action::run) line.action = CommandLine::Action::check;
         } else if (arg == "--progress") {
             line.options.progress = true;
         } else if (arg == "--no-reuse") {
@@ -114,6 +116,8 @@ std::string usage_text() {
            "\"outg.dat\" and \"outs.dat\" there and the console lines on standard output.\n"
            "\n"
            "  -C DIR          run the case in DIR (the same as giving DIR alone)\n"
+           "  --check         check the case and relax its aquifer, report what a study needs to\n"
+           "                  know (water table, well, cost of a wave period); writes no result file\n"
            "  --progress      show a progress line on stderr (shown anyway when stderr is a terminal)\n"
            "  --threads N     worker threads of the aquifer step; 0 = one per core (default 0)\n"
            "  --cache-mb MB   memory for reused aquifer boundary systems, in MiB (default 256)\n"

@@ -9,7 +9,7 @@
 namespace tidmor {
 
 struct CommandLine {
-    enum class Action { run, help, version, usage_error };
+    enum class Action { run, check, help, version, usage_error };
     Action action = Action::run;
     // The case folder to run in; empty = the working directory.
     std::string case_dir;

@@ -9,26 +9,41 @@
 #include <vector>
 
 #include "common/run_failure.hpp"
+#include "common/units.hpp"
 #include "run/command_line.hpp"
+#include "run/start_up_check.hpp"
 #include "run/tidmor.hpp"
 #include "run/unexpected_failure.hpp"
 
 namespace {
+
+// --help and --version: their text on standard output, status 1 when it
+// cannot be written there (a full disk, a closed pipe).
+int show(const std::string& text) {
+    using namespace tidmor;
+    try {
+        std::cout << text;
+        flush_console(std::cout);
+    } catch (const RunFailure& failure) {
+        std::cerr << "tidmor: " << failure.what() << '\n';
+        return failure.status();
+    }
+    return EXIT_NORMAL;
+}
 
 int run_program(int argc, char** argv) {
     using namespace tidmor;
     const CommandLine line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
     switch (line.action) {
     case CommandLine::Action::help:
-        std::cout << usage_text();
-        return EXIT_NORMAL;
+        return show(usage_text());
     case CommandLine::Action::version:
-        std::cout << version_line() << '\n';
-        return EXIT_NORMAL;
+        return show(version_line() + '\n');
     case CommandLine::Action::usage_error:
         std::cerr << "tidmor: " << line.error << "\n\n" << usage_text();
         return EXIT_INPUT_OR_FILE;
     case CommandLine::Action::run:
+    case CommandLine::Action::check:
         break;
     }
     if (!line.case_dir.empty()) {
@@ -41,7 +56,9 @@ int run_program(int argc, char** argv) {
         }
     }
     RunOptions options = line.options;
+    options.case_folder = line.case_dir;
     // The progress line goes where a person watches: a terminal on stderr.
+    if (line.action == CommandLine::Action::check) return START_UP_CHECK(std::cout, std::cerr, options);
     if (::isatty(STDERR_FILENO)) options.progress = true;
     return TIDMOR(std::cout, std::cerr, options);
 }

@@ -3,6 +3,7 @@
 // settings changes a result: the result files and the console are the same
 // bits whatever they are.
 #include <cstdint>
+#include <string>
 
 #include "model/aquifer_solver_settings.hpp"
 
@@ -20,6 +21,10 @@ struct RunOptions : AquiferSolverSettings {
 
     // With checkpoints on, a stop signal and SIGUSR1 write one too.
     bool checkpoints_on() const { return checkpoint_every > 0 || restart; }
+
+    // The case folder as named on the command line (the program has entered
+    // it); empty for the working directory. Messages then name it.
+    std::string case_folder;
 };
 
 }  // namespace tidmor

@@ -45,11 +45,17 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
     std::optional<Progress> progress;
     std::optional<ConsoleBesideProgress> console_buffer;
     std::optional<std::ostream> console_beside;
+    // Warnings during the run clear the progress line first in the same way.
+    std::optional<ConsoleBesideProgress> errors_buffer;
+    std::optional<std::ostream> errors_beside;
+    // After `tidmor DIR` every message names the case folder.
+    const std::string case_label =
+        options.case_folder.empty() ? "" : "case folder " + quote_text(options.case_folder) + ": ";
     const auto report = [&](const RunFailure& failure) {
         count_solves();
         if (progress) progress->erase();
         console_now->flush();
-        errors << "tidmor: " << failure.what() << '\n';
+        errors << "tidmor: " << case_label << failure.what() << '\n';
         return static_cast<int>(failure.status());
     };
     try {
@@ -57,8 +63,11 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         static_cast<AquiferSolverSettings&>(run) = options;
         run.console = &console;
         run.errors = &errors;
-        // The case in the working directory.
-        simulation.emplace(std::filesystem::path(), run);
+        run.case_label = case_label;
+        // The case in the working directory, which is the named case folder
+        // once the program has entered it: "." then, so that messages speak
+        // of the case folder.
+        simulation.emplace(options.case_folder.empty() ? std::filesystem::path() : std::filesystem::path("."), run);
         Simulation& sim = *simulation;
 
         if (options.progress) {
@@ -68,6 +77,9 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
             console_beside.emplace(&*console_buffer);
             console_now = &*console_beside;
             sim.set_console(console_now);
+            errors_buffer.emplace(errors.rdbuf(), *progress);
+            errors_beside.emplace(&*errors_buffer);
+            sim.set_errors(&*errors_beside);
             sim.set_relaxation_observer(&*progress);
         }
         // A signal during start-up ends the run before the earlier results are replaced.
@@ -90,7 +102,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
                     kept += std::string("; the run's state is in the checkpoint ") + quote_text(CHECKPOINT_FILE) +
                             ": go on with tidmor --restart";
                 }
-                stop_interrupted("at model time " + value_text(sim.time()) + " s (after step " +
+                stop_interrupted("at model time " + time_text(sim.time()) + " s (after step " +
                                  value_text(sim.model().N_CAL.N_STEP) + "); " + kept);
             }
             const bool period_closed = sim.update();
@@ -122,7 +134,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
         return report(failure);
     } catch (const std::exception& error) {
         const bool touched = simulation && simulation->results_touched();
-        const std::string where = touched ? "at model time " + value_text(simulation->time()) + " s (after step " +
+        const std::string where = touched ? "at model time " + time_text(simulation->time()) + " s (after step " +
                                                 value_text(simulation->model().N_CAL.N_STEP) + "); " + RESULTS_KEPT
                                           : "during start-up; no result file has been changed";
         return report(unexpected_failure(error, where));

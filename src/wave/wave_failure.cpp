@@ -6,7 +6,7 @@
 namespace tidmor {
 
 void wave_failure(const Model& m, const std::string& what, int node) {
-    numerical_failure(what + " at node " + std::to_string(node) + " (TIME = " + value_text(m.TIME_RELATED.TIME) +
+    numerical_failure(what + " at node " + std::to_string(node) + " (TIME = " + time_text(m.TIME_RELATED.TIME) +
                       " s, step " + value_text(m.N_CAL.N_STEP) + ")");
 }
 

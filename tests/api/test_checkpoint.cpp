@@ -60,17 +60,23 @@ TEST(CheckpointForm, IsLittleEndianWithAFixedHeader) {
     CheckpointHeader h;
     h.program = "tidmor 1.0";
     h.periods_closed = 0x0102030405060708ull;
+    h.bed_below_bottom_told = true;
+    h.snapshots = {157, 0.03190466, true};
     const std::string bytes = encode_checkpoint(h, "STATE");
     ASSERT_EQ(bytes.substr(0, 18), "TIDMOR checkpoint\n");
-    EXPECT_EQ(bytes.substr(18, 4), std::string("\x01\x00\x00\x00", 4));   // format 1
+    EXPECT_EQ(bytes.substr(18, 4), std::string("\x02\x00\x00\x00", 4));   // format 2
     EXPECT_EQ(bytes.substr(22, 4), std::string("\x0a\x00\x00\x00", 4));   // length of the program text
     EXPECT_EQ(bytes.substr(26, 10), "tidmor 1.0");
     EXPECT_EQ(bytes.substr(36 + 64, 8), std::string("\x08\x07\x06\x05\x04\x03\x02\x01", 8));
-    const std::size_t size = 18 + 4 + 4 + 10 + 64 + 8 + 1 + 8 + 4 * 40 + 8 + 5 + 32;
+    const std::size_t size = 18 + 4 + 4 + 10 + 64 + 8 + 1 + 8 + 18 + 4 * 40 + 8 + 5 + 32;
     EXPECT_EQ(bytes.size(), size);
     const DecodedCheckpoint back = decode_checkpoint(bytes);
     EXPECT_EQ(back.header.program, "tidmor 1.0");
     EXPECT_EQ(back.header.periods_closed, h.periods_closed);
+    EXPECT_TRUE(back.header.bed_below_bottom_told);
+    EXPECT_EQ(back.header.snapshots.window_steps, 157);
+    EXPECT_EQ(back.header.snapshots.window_start, 0.03190466);
+    EXPECT_TRUE(back.header.snapshots.snapshot_seen);
     EXPECT_EQ(back.state, "STATE");
 }
 

@@ -61,8 +61,8 @@ TEST_F(BreakdownTest, NonFiniteHeadStopsWithStatusTwoAndTheLikelyCause) {
         EXPECT_EQ(failure.status(), EXIT_NUMERICAL);
         EXPECT_EQ(std::string(failure.what()),
                   "run stopped: the aquifer broke down (step 12, TIME = 3 s): boundary node 7 has x = 3, z = 0.30000000000000004, "
-                  "head nan, normal derivative 0: not all finite; likely cause: the well too strong (Q_WELL) or "
-                  "too close to the boundary, or K_HYD = 1e-09 m/s too small");
+                  "head nan, normal derivative 0: not all finite; likely cause: Q_WELL/K_HYD = 0.01 m too large for "
+                  "this aquifer, or the well too close to the boundary; reduce Q_WELL, move the well or raise K_HYD");
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "aquifer/aquifer_ini.hpp"
 #include "aquifer/aquifer_ini_mesh.hpp"
+#include "aquifer/well_clearance.hpp"
 #include "aquifer_ini_fixture.hpp"
 #include "common/constants.hpp"
 #include "common/run_failure.hpp"
@@ -107,7 +108,11 @@ TEST_F(MeshTest, CheckRejectsMeshesTheModelCannotHold) {
         {"domain too short", 1.0, 0.1, 1.0, 1.5, 14.0, "-1 water-table nodes: X_LAND = 14"},
         {"count overflows", 0.5, 0.1, 1.0, 1.5, 1e12, "X_LAND/(2 L_ELEM) - 1 (bottom nodes) = 999999999999 does not fit an integer"},
         {"flat beach", 0.5, 0.0, 1.0, 1.5, 30.0, "D_SEA/TAN_BETA/L_ELEM + 1 (submerged face nodes) = inf"},
-        {"one face node", 1.0, 0.1, 0.05, 0.04, 30.0, "1 beach-face node; the face needs two"},
+        {"element longer than the submerged face", 1.0, 0.1, 0.05, 0.04, 30.0,
+         "L_ELEM = 1 m is longer than the submerged beach face, D_SEA/TAN_BETA = 0.5 m; L_ELEM must lie above "
+         "0.1 m and at most 0.5 m"},
+        {"element beyond the landward side", 500.0, 0.1, 1.0, 1.2, 25.0,
+         "L_ELEM = 500 m is longer than the submerged beach face, D_SEA/TAN_BETA = 10 m"},
         {"water table at the bottom", 0.5, 0.1, 1.0, 0.0, 30.0, "H_LAND = 0 m: the landward water table must stand"},
         {"water table below the bottom", 0.5, 0.1, 1.0, -1.0, 30.0, "H_LAND = -1 m"},
     };
@@ -136,19 +141,45 @@ TEST_F(MeshTest, CheckAcceptsTheLimitsOfAValidMesh) {
     EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
 }
 
-TEST_F(MeshTest, CheckRejectsAWellWithinOneElementOfTheBoundary) {
+TEST_F(MeshTest, AWellOneElementInsideRunsWithoutWarning) {
     beach(0.5, 0.1, 1.0, 1.5, 100.0);
     m.WELL.Q_WELL = 2.0;
-    // 0.75 m below the water table and above the bottom: 1.5 elements inside.
     m.WELL.X_WELL = 50.0;
-    m.WELL.Z_WELL = 0.75;
-    EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
+    m.WELL.Z_WELL = 0.75;  // 0.75 m below the water table and above the bottom
+    EXPECT_EQ(check_aquifer_mesh(m, "beach.dat"), "");
     m.WELL.Z_WELL = 0.5;  // exactly one element above the bottom
-    EXPECT_NO_THROW(check_aquifer_mesh(m, "beach.dat"));
-    // 0.45 m above the bottom; 1 nm inside the landward side; 1.2 mm below
-    // the exit point (15, 1.5), nearest to the face of slope 0.1 below it.
-    const double close[][3] = {
-        {50.0, 0.45, 0.45}, {100.0 - 1e-9, 0.75, 1e-9}, {15.0, 1.5 - 0.0012, 0.0012 / std::sqrt(1.01)}};
+    EXPECT_EQ(check_aquifer_mesh(m, "beach.dat"), "");
+}
+
+TEST_F(MeshTest, AWellBetweenAQuarterAndOneElementInsideRunsWithAWarning) {
+    beach(0.5, 0.1, 1.0, 1.5, 100.0);
+    m.WELL.Q_WELL = 2.0;
+    m.WELL.X_WELL = 50.0;
+    m.WELL.Z_WELL = 0.25;  // half an element above the bottom
+    EXPECT_EQ(check_aquifer_mesh(m, "beach.dat"),
+              "the well at X_WELL = 50, Z_WELL = 0.25 lies 0.25 m from the bottom (the element from (51, 0) to "
+              "(50, 0)), less than one element length (L_ELEM = 0.5 m): the elements of that boundary cannot "
+              "resolve the well's flow there; its face flow and heads are rough near the well (an L_ELEM of at "
+              "most 0.25 m would resolve it)");
+    m.WELL.Z_WELL = 0.125 + 1e-12;  // a quarter element and a hair
+    EXPECT_NE(check_aquifer_mesh(m, "beach.dat").find("less than one element length"), std::string::npos);
+    m.WELL.Z_WELL = 0.125;  // a quarter element exactly
+    EXPECT_NE(check_aquifer_mesh(m, "beach.dat").find("less than one element length"), std::string::npos);
+    m.WELL.X_WELL = 100.0 - 0.3;  // 0.3 m inside the landward side
+    m.WELL.Z_WELL = 0.75;
+    const std::string landward = check_aquifer_mesh(m, "beach.dat");
+    EXPECT_NE(landward.find("lies 0.29999999999999716 m from the landward side"), std::string::npos) << landward;
+}
+
+TEST_F(MeshTest, AWellCloserThanAQuarterElementIsRefused) {
+    beach(0.5, 0.1, 1.0, 1.5, 100.0);
+    m.WELL.Q_WELL = 2.0;
+    // A hair less than a quarter element above the bottom; 1 nm inside the
+    // landward side; 1.2 mm below the exit point (15, 1.5), nearest to the
+    // face of slope 0.1 below it.
+    const double close[][3] = {{50.0, 0.125 - 1e-12, 0.125 - 1e-12},
+                               {100.0 - 1e-9, 0.75, 1e-9},
+                               {15.0, 1.5 - 0.0012, 0.0012 / std::sqrt(1.01)}};
     for (const auto& w : close) {
         m.WELL.X_WELL = w[0];
         m.WELL.Z_WELL = w[1];
@@ -158,11 +189,26 @@ TEST_F(MeshTest, CheckRejectsAWellWithinOneElementOfTheBoundary) {
         } catch (const RunFailure& failure) {
             EXPECT_EQ(failure.status(), EXIT_INPUT_OR_FILE);
             const std::string text = failure.what();
-            EXPECT_NE(text.find("must lie at least one element length, L_ELEM = 0.5 m, inside"), std::string::npos)
+            EXPECT_NE(text.find("closer than a quarter of an element length, L_ELEM/4 = 0.125 m: the boundary "
+                                "elements cannot resolve the well's flow there; move the well at least 0.125 m "
+                                "inside, or make L_ELEM at most"),
+                      std::string::npos)
                 << text;
             generate();
             EXPECT_NEAR(distance_to_boundary(m.NODE_PROPERTIES, m.CONFIG_BOUND.N_BND, w[0], w[1]), w[2], 1e-9);
         }
+    }
+    m.WELL.X_WELL = 50.0;
+    m.WELL.Z_WELL = 0.1;
+    try {
+        check_aquifer_mesh(m, "beach.dat");
+        ADD_FAILURE() << "accepted";
+    } catch (const RunFailure& failure) {
+        EXPECT_STREQ(failure.what(),
+                     "rejected input: aquifer mesh: the well at X_WELL = 50, Z_WELL = 0.1 lies 0.1 m from the bottom "
+                     "(the element from (51, 0) to (50, 0)), closer than a quarter of an element length, L_ELEM/4 = "
+                     "0.125 m: the boundary elements cannot resolve the well's flow there; move the well at least "
+                     "0.125 m inside, or make L_ELEM at most 0.4 m (file \"beach.dat\")");
     }
 }
 

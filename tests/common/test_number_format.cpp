@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "common/number_format.hpp"
 
@@ -104,6 +106,28 @@ TEST(FixedLayout, TooWideBecomesAsterisks) {
 
 TEST(FixedLayout, ZeroDecimalsKeepThePoint) {
     EXPECT_EQ(format_fixed(2.5, 4, 0), "  2.");
+}
+
+TEST(FixedLayout, FitsTellsWhetherTheFieldHoldsTheNumber) {
+    for (const double v : {0.0, 99999.999999, -9999.999999, 0.5, -0.5, 123.4567894, -1e-7, 1e-300})
+        EXPECT_TRUE(fits_fixed(v, 12, 6)) << v;
+    for (const double v : {100000.0, 99999.9999996, -10000.0, 1e300, std::nan(""), double(INFINITY)})
+        EXPECT_FALSE(fits_fixed(v, 12, 6)) << v;
+    // The same verdict as the asterisks of format_fixed, also where the
+    // leading zero goes and with no decimals.
+    for (const double v : {0.1234567, -0.1234567, 9.9999995, -0.9999999, 12.0, 123.0, -99.4, -99.6})
+        for (const auto [w, d] : {std::pair{8, 6}, std::pair{9, 7}, std::pair{3, 0}, std::pair{4, 1}})
+            EXPECT_EQ(fits_fixed(v, w, d), format_fixed(v, w, d).find('*') == std::string::npos)
+                << v << " " << w << " " << d;
+}
+
+TEST(TimeText, AtMostSevenSignificantDigits) {
+    EXPECT_EQ(time_text(196.98676875223939), "196.9868");
+    EXPECT_EQ(time_text(0.031904658442553475), "0.03190466");
+    EXPECT_EQ(time_text(12.5), "12.5");
+    EXPECT_EQ(time_text(0.0), "0");
+    EXPECT_EQ(time_text(3.0), "3");
+    EXPECT_EQ(time_text(1234567.8), "1234568");
 }
 
 }  // namespace

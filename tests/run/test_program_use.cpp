@@ -106,6 +106,39 @@ TEST(ProgramUse, RunsACaseFromElsewhereByOptionOrByName) {
     fs::remove_all(elsewhere);
 }
 
+TEST(ProgramUse, HelpAndVersionOnAConsoleThatCannotBeWrittenAreStatusOne) {
+    for (const std::string args : {"--help", "--version"}) {
+        const fs::path out = make_scratch_dir("full-console");
+        const std::string command =
+            "'" TIDMOR_EXECUTABLE "' " + args + " > /dev/full 2> '" + (out / "stderr").string() + "'";
+        const int raw = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1) << args;
+        EXPECT_EQ(read_file(out / "stderr"),
+                  "tidmor: write failed on standard output (the console): No space left on device\n")
+            << args;
+        fs::remove_all(out);
+    }
+}
+
+TEST(ProgramUse, MessagesAfterACaseFolderNameIt) {
+    const fs::path elsewhere = make_scratch_dir("named-case");
+    fs::create_directory(elsewhere / "empty_case");
+    for (const std::string how : {"-C ", ""}) {
+        const RunResult result = run_program(elsewhere, how + "empty_case");
+        EXPECT_EQ(result.status, 1) << how;
+        EXPECT_EQ(result.errors,
+                  "tidmor: case folder \"empty_case\": control file \"SIM.FILE\": cannot be opened (it must exist in "
+                  "the case folder): No such file or directory\n")
+            << how;
+    }
+    // Without a folder the case is the working directory, and said so.
+    const RunResult here = run_program(elsewhere / "empty_case", "");
+    EXPECT_EQ(here.errors,
+              "tidmor: control file \"SIM.FILE\": cannot be opened (it must exist in the working directory): No such "
+              "file or directory\n");
+    fs::remove_all(elsewhere);
+}
+
 TEST(ProgramUse, AMissingCaseFolderIsNamedAndIsStatusOne) {
     const fs::path elsewhere = make_scratch_dir("missing-case");
     const RunResult result = run_program(elsewhere, "-C no-such-case");

@@ -236,6 +236,24 @@ TEST(Restart, FromAnEarlierCheckpointCutsTheResultFilesBack) {
     if (!::testing::Test::HasFailure()) fs::remove_all(dir);
 }
 
+TEST(Restart, KeepsTheWatchOfTheLastPeriodsForTheWarningAtTheEnd) {
+    // Half a wave period, all of it within the last four periods, with an
+    // N_OUT too large for any step to be a snapshot step: the warning at the
+    // end counts the steps from the first, across the restart.
+    const fs::path dir = make_scratch_dir("restart-snapshot-watch");
+    write_file(dir / "SIM.FILE", "beach.dat\n");
+    write_file(dir / "beach.dat",
+               "0.5 8.0\n0.1 0.001 1.0 1.0 20.0\n0.00001 15.0 0.5\n4.0 5000\n0 0\n0.01 0.6 0.5 0.63\n"
+               "0.0141 0.01 0.5\n0.5\n");
+    ASSERT_EQ(run_program(dir, "", "straight-console.txt", "straight-errors.txt"), 0);
+    const std::string straight = read_file(dir / "straight-errors.txt");
+    ASSERT_NE(straight.find("none of the 157 steps of the last four wave periods"), std::string::npos) << straight;
+    ASSERT_EQ(run_program(dir, "--checkpoint-every 1 --stop-after-step 80", "console0.txt", "errors0.txt"), 143);
+    ASSERT_EQ(run_program(dir, "--restart", "console1.txt", "errors1.txt"), 0);
+    EXPECT_EQ(read_file(dir / "errors1.txt"), straight);
+    if (!::testing::Test::HasFailure()) fs::remove_all(dir);
+}
+
 // Every file of a folder and its bytes.
 std::map<std::string, std::string> folder_bytes(const fs::path& dir) {
     std::map<std::string, std::string> files;

@@ -107,7 +107,10 @@ TEST(SafeStart, ByteOrderMarksAreSkipped) {
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_EQ(result.errors, "tidmor: warning: T_MAX = -1 s is shorter than ten wave periods (80 s): \"outb.dat\" "
                              "and \"outs.dat\" will most likely stay empty, as profiles and swash statistics are "
-                             "written every tenth wave period\n");
+                             "written every tenth wave period\n"
+                             "tidmor: warning: N_OUT = 50: none of the 1 steps of the last four wave periods (from "
+                             "TIME = 0.03190466 s, steps 1 to 1) was a snapshot step: \"outw.dat\" and \"outg.dat\" "
+                             "hold no snapshot; a smaller N_OUT, such as 1, writes some\n");
     fs::remove_all(dir);
 }
 
@@ -221,8 +224,9 @@ TEST(AquiferBreakdown, AStrongWellStopsTheRunWithStatusTwo) {
                                   0),
               0u)
         << result.errors;
-    EXPECT_NE(result.errors.find("lies below the aquifer bottom (z = 0); likely cause: the well too strong (Q_WELL) "
-                                 "or too close to the boundary, or K_HYD = 0.001 m/s too small"),
+    EXPECT_NE(result.errors.find("lies below the aquifer bottom (z = 0); likely cause: Q_WELL/K_HYD = 10 m too large "
+                                 "for this aquifer, or the well too close to the boundary; reduce Q_WELL, move the "
+                                 "well or raise K_HYD"),
               std::string::npos)
         << result.errors;
     fs::remove_all(dir);
