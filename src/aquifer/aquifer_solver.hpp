@@ -44,14 +44,22 @@ struct AquiferSolver {
     RecordedSystem record;       // the elimination being recorded on a miss
 
     // The four 15-point integrals of every (node, element) pair of the last
-    // MATRIX call with reuse on, and the nodes they were taken for: a pair
-    // whose node and element ends have not moved (same bits, same count)
-    // takes them from here instead of integrating again.
+    // MATRIX call with reuse on, and the nodes they were taken for. A pair
+    // of this call whose node and element ends have the same coordinate
+    // bits as a pair of the last call takes its integrals from there,
+    // whatever the node numbers: the integration reads nothing else.
     struct KernelIntegrals {
         int n = 0;
         std::vector<double> x, z;              // nodes 1..n
         std::vector<double> h1, h2, g1, g2;    // (i, e) at (e-1)*n + i-1
-        std::vector<std::uint8_t> node_moved;  // work space: node j moved since
+        // Work space of one call: the integrals being taken (swapped with
+        // the kept ones at the end), and for each node j and element e of
+        // this call the last call's node and element at the same bits (0:
+        // none).
+        std::vector<double> next_h1, next_h2, next_g1, next_g2;
+        std::vector<std::int32_t> last_node, last_element;
+        std::vector<std::int32_t> order;       // last call's nodes by coordinate bits
+        std::uint64_t pairs_kept = 0;          // pairs of the last call that took kept integrals
     } kernels;
 
     // Solves by path since the last configure.
