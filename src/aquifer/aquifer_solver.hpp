@@ -34,6 +34,7 @@ struct AquiferSolver {
     // warning line when some threads could not be started; "" otherwise.
     std::string start_team();
     bool reuse = true;  // reuse cached boundary systems
+    VectorPath vector_path = VectorPath::SCALAR;  // the kernels' instruction set, runs here
     BoundarySystemCache cache;
 
     // Work space of one solve.

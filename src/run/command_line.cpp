@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 
+#include "common/vector_path.hpp"
 #include "run/version.hpp"
 
 namespace tidmor {
@@ -50,7 +51,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
                 arg.resize(equals);
             }
         }
-        const bool takes_value = arg == "-C" || arg == "--threads" || arg == "--cache-mb";
+        const bool takes_value = arg == "-C" || arg == "--threads" || arg == "--cache-mb" || arg == "--vector";
         if (attached && !takes_value) return failure("option " + arg + " takes no value");
         std::string value;
         if (takes_value) {
@@ -80,6 +81,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
             const auto mb = read_count(value, MAX_CACHE_MB);
             if (!mb) return failure("--cache-mb wants a whole number of megabytes, not \"" + value + "\"");
             line.options.cache_bytes = static_cast<std::size_t>(*mb) << 20;
+        } else if (arg == "--vector") {
+            const std::string error = read_vector_path(value, "--vector", line.options);
+            if (!error.empty()) return failure(error);
+            line.vector_given = true;
         } else if (arg == "-C" || (arg.empty() || arg.front() != '-')) {
             const std::string dir = arg == "-C" ? value : arg;
             if (dir.empty()) return failure("an empty case folder name");
@@ -93,6 +98,19 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     return line;
 }
 
+std::string read_vector_path(const std::string& name, const std::string& source, RunOptions& options) {
+    std::string here;
+    for (VectorPath p : vector_paths_here()) here += std::string(here.empty() ? "" : ", ") + vector_path_name(p);
+    VectorPath path;
+    if (!vector_path_from_name(name, path))
+        return source + " wants best, scalar, sse2, avx2 or neon, not \"" + name + "\" (this machine runs " + here +
+               ")";
+    if (!vector_path_runs_here(path))
+        return source + " " + name + ": this machine does not run it; it runs " + here;
+    options.vector_path = path;
+    return "";
+}
+
 std::string usage_text() {
     return "Usage: tidmor [OPTION]... [DIR]\n"
            "Runs the beach model on the case in DIR (default: the working directory): reads\n"
@@ -104,6 +122,8 @@ std::string usage_text() {
            "  --threads N     worker threads of the aquifer step; 0 = one per core (default 0)\n"
            "  --cache-mb MB   memory for reused aquifer boundary systems, in MiB (default 256)\n"
            "  --no-reuse      solve every aquifer boundary system afresh\n"
+           "  --vector PATH   instruction set of the aquifer kernels: best (default), scalar,\n"
+           "                  sse2, avx2 (x86-64) or neon (aarch64); also TIDMOR_VECTOR=PATH\n"
            "  --help          show this text and stop\n"
            "  --version       show the version and stop\n"
            "\n"
