@@ -15,9 +15,12 @@ namespace tidmor::testing {
 
 const std::vector<ElementaryFunction>& elementary_functions() {
     static const std::vector<ElementaryFunction> functions = {
-        {"log", cr_log, fast::log, accurate::log},    {"exp", cr_exp, fast::exp, accurate::exp},
-        {"cos", cr_cos, fast::cos, accurate::cos},    {"tan", cr_tan, fast::tan, accurate::tan},
-        {"atan", cr_atan, fast::atan, accurate::atan}, {"acos", cr_acos, fast::acos, accurate::acos},
+        {"log", cr_log, fast::log, accurate::log, fast::log_first},
+        {"exp", cr_exp, fast::exp, accurate::exp, fast::exp_first},
+        {"cos", cr_cos, fast::cos, accurate::cos, nullptr},
+        {"tan", cr_tan, fast::tan, accurate::tan, nullptr},
+        {"atan", cr_atan, fast::atan, accurate::atan, nullptr},
+        {"acos", cr_acos, fast::acos, accurate::acos, nullptr},
     };
     return functions;
 }
@@ -58,6 +61,7 @@ std::vector<ArgumentRange> ranges_of(const std::string& function) {
 void CheckResult::add(const CheckResult& other) {
     calls += other.calls;
     accurate += other.accurate;
+    first_decided += other.first_decided;
     handed_over += other.handed_over;
     mismatches += other.mismatches;
     for (const double x : other.first_mismatches)
@@ -75,7 +79,14 @@ void check_one(const ElementaryFunction& f, double x, CheckResult& result) {
     ++result.calls;
     double y;
     if (!f.fast(x, y)) ++result.accurate;
-    if (!same_result(f.correctly_rounded(x), f.reference(x))) {
+    const double reference = f.reference(x);
+    bool right = same_result(f.correctly_rounded(x), reference);
+    double first_y;
+    if (f.first && f.first(x, first_y)) {
+        ++result.first_decided;
+        right = right && same_result(first_y, reference);
+    }
+    if (!right) {
         ++result.mismatches;
         if (result.first_mismatches.size() < 10) result.first_mismatches.push_back(x);
     }

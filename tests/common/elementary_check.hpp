@@ -15,6 +15,7 @@ struct ElementaryFunction {
     double (*correctly_rounded)(double);
     bool (*fast)(double, double&);
     double (*reference)(double);  // MPFR
+    bool (*first)(double, double&);  // the double-only first step alone, where there is one
 };
 
 const std::vector<ElementaryFunction>& elementary_functions();
@@ -38,6 +39,7 @@ std::vector<ArgumentRange> ranges_of(const std::string& function);
 struct CheckResult {
     std::uint64_t calls = 0;
     std::uint64_t accurate = 0;  // calls the fast path could not decide
+    std::uint64_t first_decided = 0;  // calls the double-only first step decided
     std::uint64_t handed_over = 0;  // batched log: arguments the vector first step left to cr_log
     std::uint64_t mismatches = 0;
     std::vector<double> first_mismatches;  // up to 10 arguments

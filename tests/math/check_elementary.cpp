@@ -2,7 +2,9 @@
 // for each function, COUNT seeded random arguments over the ranges the model
 // uses and COUNT over the whole double range, plus the special values, each
 // compared bit for bit with GNU MPFR. Prints, per function and range, the
-// share of calls the fast path could not decide; then the batched log on
+// share of calls the fast path could not decide and, for log and exp, the
+// share their double-only first step decided (each of those results
+// compared with MPFR too); then the batched log on
 // every vector path this machine runs, over log's ranges, with the share of
 // arguments its vector first step decided, the share it left to cr_log and
 // the share that went on to MPFR; exits 1 on any mismatch.
@@ -103,13 +105,15 @@ int main(int argc, char** argv) {
     for (auto& t : pool) t.join();
 
     std::uint64_t mismatches = 0;
-    std::printf("%-5s %-40s %12s %12s %10s %10s\n", "func", "arguments", "calls", "accurate", "share", "wrong");
+    std::printf("%-5s %-40s %12s %12s %10s %10s %10s\n", "func", "arguments", "calls", "accurate", "share", "first",
+                "wrong");
     for (std::size_t fi = 0; fi < functions.size(); ++fi) {
         const auto ranges = ranges_of(functions[fi].name);
         auto print = [&](const std::string& what, const CheckResult& r) {
-            std::printf("%-5s %-40s %12llu %12llu %10.2e %10llu\n", functions[fi].name.c_str(), what.c_str(),
+            std::printf("%-5s %-40s %12llu %12llu %10.2e %10.6f %10llu\n", functions[fi].name.c_str(), what.c_str(),
                         static_cast<unsigned long long>(r.calls), static_cast<unsigned long long>(r.accurate),
                         r.calls ? double(r.accurate) / double(r.calls) : 0.0,
+                        r.calls ? double(r.first_decided) / double(r.calls) : 0.0,
                         static_cast<unsigned long long>(r.mismatches));
             for (const double x : r.first_mismatches) std::printf("      wrong at %a\n", x);
             mismatches += r.mismatches;
