@@ -41,6 +41,7 @@ struct AquiferSolver {
     Array1<std::int32_t, Matrix1000::LEADING_DIMENSION> pivot_col;  // pivot column of each row
     std::vector<double> factor;  // multipliers of one elimination step, one per row
     std::vector<double> rhs;     // right-hand side pushed through a recorded elimination
+    std::vector<double> gauss_x, gauss_z;  // the 15 Gauss points of each element, (e-1)*GAUSS_POINTS + k-1
     BoundarySystemKey probe;     // geometry of the current step
     RecordedSystem record;       // the elimination being recorded on a miss
 

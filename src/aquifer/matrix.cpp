@@ -121,6 +121,20 @@ void MATRIX(Model& m) {
         LEN_EL[e] = std::sqrt(dx * dx + dz * dz);
     }
 
+    // The Gauss points of each element, once for all rows.
+    double* gauss_x = m.aquifer_solver.gauss_x.data();
+    double* gauss_z = m.aquifer_solver.gauss_z.data();
+    for (int e = 1; e <= n; ++e) {
+        const double x1 = x_bnd[NODE1_EL[e]], z1 = z_bnd[NODE1_EL[e]];
+        const double x2 = x_bnd[NODE2_EL[e]], z2 = z_bnd[NODE2_EL[e]];
+        for (int k = 1; k <= GAUSS_POINTS; ++k) {
+            const double xik = xi_gauss[k];
+            const std::size_t at = static_cast<std::size_t>(e - 1) * GAUSS_POINTS + static_cast<std::size_t>(k - 1);
+            gauss_x[at] = (x2 - x1) * (1.0 + xik) * 0.5 + x1;
+            gauss_z[at] = (z2 - z1) * (1.0 + xik) * 0.5 + z1;
+        }
+    }
+
     const std::size_t nn = static_cast<std::size_t>(n);
     AquiferSolver::KernelIntegrals* kept = m.aquifer_solver.reuse ? &m.aquifer_solver.kernels : nullptr;
     // Without memory for the kept integrals, this call integrates every pair
@@ -169,11 +183,13 @@ void MATRIX(Model& m) {
                     // The logs of the 15 points in one batch (the same bits as one
                     // by one); each sum still runs over the points in order.
                     double log_inv_r[GAUSS_POINTS];
+                    const double* points_x = gauss_x + static_cast<std::size_t>(e - 1) * GAUSS_POINTS;
+                    const double* points_z = gauss_z + static_cast<std::size_t>(e - 1) * GAUSS_POINTS;
                     for (int k = 1; k <= GAUSS_POINTS; ++k) {
                         const double xik = xi_gauss[k];
                         const double w = w_gauss[k];
-                        const double x = (x2 - x1) * (1.0 + xik) * 0.5 + x1;
-                        const double z = (z2 - z1) * (1.0 + xik) * 0.5 + z1;
+                        const double x = points_x[k - 1];
+                        const double z = points_z[k - 1];
                         const double rx = xi - x;
                         const double rz = zi - z;
                         const double r = std::sqrt(rx * rx + rz * rz);
