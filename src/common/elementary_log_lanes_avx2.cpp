@@ -11,7 +11,9 @@
 
 namespace tidmor::fast {
 
-unsigned log_first_step_avx2(const double* xs, double* ys) {
+namespace {
+
+unsigned log_first_step(const double* xs, double* ys) {
     namespace t = elementary_tables;
     const __m256d x = _mm256_loadu_pd(xs);
     // Positive normal doubles away from 1 (every comparison false for NaN).
@@ -68,6 +70,10 @@ unsigned log_first_step_avx2(const double* xs, double* ys) {
     _mm256_storeu_pd(ys, below);
     return static_cast<unsigned>(_mm256_movemask_pd(decided));
 }
+
+}  // namespace
+
+int log_batch_avx2(const double* x, double* y, int count) { return log_in_lanes<4, log_first_step>(x, y, count); }
 
 }  // namespace tidmor::fast
 #endif

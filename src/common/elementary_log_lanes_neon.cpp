@@ -11,7 +11,9 @@
 
 namespace tidmor::fast {
 
-unsigned log_first_step_neon(const double* xs, double* ys) {
+namespace {
+
+unsigned log_first_step(const double* xs, double* ys) {
     namespace t = elementary_tables;
     const float64x2_t x = vld1q_f64(xs);
     // Positive normal doubles away from 1 (every comparison false for NaN).
@@ -68,6 +70,10 @@ unsigned log_first_step_neon(const double* xs, double* ys) {
     vst1q_f64(ys, below);
     return static_cast<unsigned>(vgetq_lane_u64(decided, 0) & 1) | static_cast<unsigned>(vgetq_lane_u64(decided, 1) & 2);
 }
+
+}  // namespace
+
+int log_batch_neon(const double* x, double* y, int count) { return log_in_lanes<2, log_first_step>(x, y, count); }
 
 }  // namespace tidmor::fast
 #endif

@@ -10,7 +10,9 @@
 
 namespace tidmor::fast {
 
-unsigned log_first_step_sse2(const double* xs, double* ys) {
+namespace {
+
+unsigned log_first_step(const double* xs, double* ys) {
     namespace t = elementary_tables;
     const __m128d x = _mm_loadu_pd(xs);
     // Positive normal doubles away from 1 (every comparison false for NaN).
@@ -69,6 +71,10 @@ unsigned log_first_step_sse2(const double* xs, double* ys) {
     _mm_storeu_pd(ys, below);
     return static_cast<unsigned>(_mm_movemask_pd(decided));
 }
+
+}  // namespace
+
+int log_batch_sse2(const double* x, double* y, int count) { return log_in_lanes<2, log_first_step>(x, y, count); }
 
 }  // namespace tidmor::fast
 #endif
