@@ -2,8 +2,6 @@
 
 #include <thread>
 
-#include "aquifer/gauss_legendre15.hpp"
-
 namespace tidmor {
 
 void AquiferSolver::configure(const AquiferSolverSettings& options) {
@@ -17,8 +15,6 @@ void AquiferSolver::configure(const AquiferSolverSettings& options) {
     cache.set_capacity(options.cache_bytes);
     factor.assign(Matrix1000::LEADING_DIMENSION, 0.0);
     rhs.assign(Matrix1000::LEADING_DIMENSION, 0.0);
-    gauss_x.assign(Matrix1000::LEADING_DIMENSION * GAUSS_POINTS, 0.0);
-    gauss_z.assign(Matrix1000::LEADING_DIMENSION * GAUSS_POINTS, 0.0);
     hits = misses = plain = 0;
     kernels = KernelIntegrals{};
 }

@@ -3,12 +3,14 @@
 // reuse of systems already solved, and the solver's work space. It belongs
 // to one Model, so two models in one process share nothing. None of it
 // changes a result: every path gives the same bits.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "aquifer/boundary_system_cache.hpp"
+#include "aquifer/gauss_legendre15.hpp"
 #include "aquifer/worker_team.hpp"
 #include "common/fixed_array.hpp"
 #include "model/aquifer_solver_settings.hpp"
@@ -41,7 +43,9 @@ struct AquiferSolver {
     Array1<std::int32_t, Matrix1000::LEADING_DIMENSION> pivot_col;  // pivot column of each row
     std::vector<double> factor;  // multipliers of one elimination step, one per row
     std::vector<double> rhs;     // right-hand side pushed through a recorded elimination
-    std::vector<double> gauss_x, gauss_z;  // the 15 Gauss points of each element, (e-1)*GAUSS_POINTS + k-1
+    // The Gauss points of each element, (e-1)*GAUSS_POINTS + k-1; held with
+    // the model, as the other fixed-size arrays of one solve.
+    std::array<double, Matrix1000::LEADING_DIMENSION * GAUSS_POINTS> gauss_x, gauss_z;
     BoundarySystemKey probe;     // geometry of the current step
     RecordedSystem record;       // the elimination being recorded on a miss
 
