@@ -58,6 +58,7 @@ bench:
 	$(CONFIGURE) -DTIDMOR_BUILD_BENCH=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	for b in $(BUILD_DIR)/bench/bench_*; do [ ! -x "$$b" ] || "$$b" || exit 1; done
+	bench/instruction_counts.sh $(BUILD_DIR)/tidmor $(BASELINE)
 
 # A one-node Slurm cluster on this machine runs a sweep as a job array (root).
 test-cluster: build

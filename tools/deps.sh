@@ -13,7 +13,7 @@ packages_of() {
   case "$1" in
     model) echo "g++ cmake make pkg-config libmpfr-dev" ;;
     test)  echo "libgtest-dev" ;;
-    bench) echo "libbenchmark-dev" ;;
+    bench) echo "libbenchmark-dev valgrind bc" ;;
     python) echo "python3 python3-numpy python3-xarray python3-netcdf4 python3-matplotlib python3-pytest python3-yaml netcdf-bin udunits-bin parallel python3-venv python3-pip python3-setuptools python3-wheel python3-dev pybind11-dev python3-pybind11 python3-nbformat python3-nbclient python3-ipykernel" ;;
     cluster) echo "slurm-wlm munge" ;;
     fuzz)  echo "clang libclang-rt-14-dev" ;;

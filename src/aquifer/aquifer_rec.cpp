@@ -67,13 +67,14 @@ void rebuild_on_reference_face(Model& m, double x_s) {
         nd.KODE_BND[j] = ref.KODE_BND0[j];
     }
     const auto& grid = m.CROSS_DIS.X_NODE;
+    TableCursor bed, swash;
     for (int i = 1; i <= cb.N_FACE; ++i) {
-        nd.Z_BND[i] = DINTERPF(nd.X_BND[i], grid, m.BEACH_PROFILE.Z_BED, m.SED_INT.N_GRID);
+        nd.Z_BND[i] = DINTERPF(nd.X_BND[i], grid, m.BEACH_PROFILE.Z_BED, m.SED_INT.N_GRID, bed);
         if (nd.X_BND[i] > x_s) {
             nd.PHI_BND[i] = nd.Z_BND[i];
             nd.KODE_BND[i] = 4;
         } else {
-            nd.PHI_BND[i] = DINTERPF(nd.X_BND[i], grid, m.WAVE.H_DIM, m.WAVE_CONSI.N_SHORE) + nd.Z_BND[i];
+            nd.PHI_BND[i] = DINTERPF(nd.X_BND[i], grid, m.WAVE.H_DIM, m.WAVE_CONSI.N_SHORE, swash) + nd.Z_BND[i];
             nd.KODE_BND[i] = 1;
         }
     }
@@ -101,10 +102,11 @@ void rebuild_on_extended_face(Model& m, Units& units, double x_s) {
     const int n_uniform = static_cast<int>(uniform);
     cb.N_FACE = n_uniform + 2;
 
+    TableCursor bed, swash;
     for (int i = 1; i <= n_uniform; ++i) {
         nd.X_BND[i] = (l_elem * EXTENDED_FACE_SPACING) * (i - 1);
-        nd.Z_BND[i] = DINTERPF(nd.X_BND[i], grid, z_bed, n_grid);
-        nd.PHI_BND[i] = DINTERPF(nd.X_BND[i], grid, h_dim, n_shore) + nd.Z_BND[i];
+        nd.Z_BND[i] = DINTERPF(nd.X_BND[i], grid, z_bed, n_grid, bed);
+        nd.PHI_BND[i] = DINTERPF(nd.X_BND[i], grid, h_dim, n_shore, swash) + nd.Z_BND[i];
         // A negative depth under the swash: reported, and used as it is.
         if (nd.PHI_BND[i] < nd.Z_BND[i])
             write_console(*units.console,
@@ -120,8 +122,8 @@ void rebuild_on_extended_face(Model& m, Units& units, double x_s) {
 
     const int mid = shore - 1;
     nd.X_BND[mid] = (nd.X_BND[shore - 2] + x_s) * 0.5;
-    nd.Z_BND[mid] = DINTERPF(nd.X_BND[mid], grid, z_bed, n_grid);
-    nd.PHI_BND[mid] = DINTERPF(nd.X_BND[mid], grid, h_dim, n_shore) + nd.Z_BND[mid];
+    nd.Z_BND[mid] = DINTERPF(nd.X_BND[mid], grid, z_bed, n_grid, bed);
+    nd.PHI_BND[mid] = DINTERPF(nd.X_BND[mid], grid, h_dim, n_shore, swash) + nd.Z_BND[mid];
     nd.KODE_BND[mid] = 1;
 
     // Water-table nodes below the shoreline's bed that lie seaward of it or

@@ -9,6 +9,8 @@ void AquiferSolver::configure(const AquiferSolverSettings& options) {
     if (threads < 1) threads = 1;
     if (team_ && team_->size() != threads) team_.reset();
     reuse = options.reuse;
+    vector_path = resolved(options.vector_path);
+    if (!vector_path_runs_here(vector_path)) vector_path = VectorPath::SCALAR;
     cache.clear();
     cache.set_capacity(options.cache_bytes);
     factor.assign(Matrix1000::LEADING_DIMENSION, 0.0);

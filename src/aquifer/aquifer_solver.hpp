@@ -3,12 +3,14 @@
 // reuse of systems already solved, and the solver's work space. It belongs
 // to one Model, so two models in one process share nothing. None of it
 // changes a result: every path gives the same bits.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "aquifer/boundary_system_cache.hpp"
+#include "aquifer/gauss_legendre15.hpp"
 #include "aquifer/worker_team.hpp"
 #include "common/fixed_array.hpp"
 #include "model/aquifer_solver_settings.hpp"
@@ -34,24 +36,36 @@ struct AquiferSolver {
     // warning line when some threads could not be started; "" otherwise.
     std::string start_team();
     bool reuse = true;  // reuse cached boundary systems
+    VectorPath vector_path = VectorPath::SCALAR;  // the kernels' instruction set, runs here
     BoundarySystemCache cache;
 
     // Work space of one solve.
     Array1<std::int32_t, Matrix1000::LEADING_DIMENSION> pivot_col;  // pivot column of each row
     std::vector<double> factor;  // multipliers of one elimination step, one per row
     std::vector<double> rhs;     // right-hand side pushed through a recorded elimination
+    // The Gauss points of each element, (e-1)*GAUSS_POINTS + k-1; held with
+    // the model, as the other fixed-size arrays of one solve.
+    std::array<double, Matrix1000::LEADING_DIMENSION * GAUSS_POINTS> gauss_x, gauss_z;
     BoundarySystemKey probe;     // geometry of the current step
     RecordedSystem record;       // the elimination being recorded on a miss
 
     // The four 15-point integrals of every (node, element) pair of the last
-    // MATRIX call with reuse on, and the nodes they were taken for: a pair
-    // whose node and element ends have not moved (same bits, same count)
-    // takes them from here instead of integrating again.
+    // MATRIX call with reuse on, and the nodes they were taken for. A pair
+    // of this call whose node and element ends have the same coordinate
+    // bits as a pair of the last call takes its integrals from there,
+    // whatever the node numbers: the integration reads nothing else.
     struct KernelIntegrals {
         int n = 0;
         std::vector<double> x, z;              // nodes 1..n
         std::vector<double> h1, h2, g1, g2;    // (i, e) at (e-1)*n + i-1
-        std::vector<std::uint8_t> node_moved;  // work space: node j moved since
+        // Work space of one call: the integrals being taken (swapped with
+        // the kept ones at the end), and for each node j and element e of
+        // this call the last call's node and element at the same bits (0:
+        // none).
+        std::vector<double> next_h1, next_h2, next_g1, next_g2;
+        std::vector<std::int32_t> last_node, last_element;
+        std::vector<std::int32_t> order;       // last call's nodes by coordinate bits
+        std::uint64_t pairs_kept = 0;          // pairs of the last call that took kept integrals
     } kernels;
 
     // Solves by path since the last configure.

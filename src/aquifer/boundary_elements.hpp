@@ -38,8 +38,9 @@ int boundary_node_count(const Model& m);
 // G_COEF and H_COEF, rows and columns 1..N_BND, for the current polygon.
 // With reuse on (AquiferSolver), the integrals of each node-element pair
 // are kept for the next call, which integrates again only the pairs whose
-// node or element ends moved (same count, exact bits); the rows are shared
-// among the worker threads. Either way the same bits.
+// node or element ends are not found among the last call's at the same
+// coordinate bits (whatever their numbers); the rows are shared among the
+// worker threads. Either way the same bits.
 void MATRIX(Model& m);
 
 // ANG_MOVE and FS_COEF of each water-table node N_FACE+1..N_FACE+N_FREE:

@@ -7,14 +7,28 @@ namespace tidmor {
 
 namespace {
 
-// FNV-1a over the bytes of the key.
-struct Fnv {
+// A hash over the key eight bytes at a time: each word is mixed in by a
+// multiplication with an odd constant and a fold of the high half into the
+// low one, so that a change in any bit of a coordinate reaches the low
+// bits the buckets are chosen by.
+struct WordHash {
     std::uint64_t h = 14695981039346656037ull;
+    void add_word(std::uint64_t w) {
+        h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
+    }
     void add(const void* data, std::size_t size) {
         const auto* p = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; ++i) {
-            h ^= p[i];
-            h *= 1099511628211ull;
+        std::size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            add_word(w);
+        }
+        if (i < size) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, p + i, size - i);
+            add_word(w ^ (std::uint64_t{size - i} << 56));
         }
     }
 };
@@ -29,10 +43,8 @@ bool same_double_bits(double a, double b) { return std::memcmp(&a, &b, sizeof(do
 }  // namespace
 
 std::uint64_t BoundarySystemKey::hash() const {
-    Fnv f;
-    f.add(&n, sizeof n);
-    const unsigned char w = well ? 1 : 0;
-    f.add(&w, 1);
+    WordHash f;
+    f.add_word(static_cast<std::uint64_t>(static_cast<std::uint32_t>(n)) | (well ? std::uint64_t{1} << 32 : 0));
     f.add(x.data(), x.size() * sizeof(double));
     f.add(z.data(), z.size() * sizeof(double));
     f.add(code2.data(), code2.size());

@@ -30,12 +30,13 @@ void DINFIL_MODEL(Model& m, Units& units) {
     const double x_face_end = nodes.X_BND[m.CONFIG_BOUND.N_FACE];
     const double k_hyd = m.CONSTS.K_HYD;
     auto& inf = m.INFILTRATION;
+    TableCursor face;
     for (int k = 1; k <= m.SED_INT.N_GRID; ++k) {
         const double x = m.CROSS_DIS.X_NODE[k];
         if (x > x_face_end)
             inf.INFIL[k] = 0.0;
         else
-            inf.INFIL[k] = -k_hyd * DINTERPF(x, nodes.X_BND, nodes.Q_BND, m.CONFIG_BOUND.N_FACE);
+            inf.INFIL[k] = -k_hyd * DINTERPF(x, nodes.X_BND, nodes.Q_BND, m.CONFIG_BOUND.N_FACE, face);
     }
     infiltration_rates(m);
 }

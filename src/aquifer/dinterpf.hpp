@@ -19,19 +19,42 @@
 
 namespace tidmor {
 
+// Where the last lookup in one table stopped. A run of lookups at
+// non-decreasing x (the boundary nodes along the face, the grid nodes)
+// resumes the search there instead of at the table's start: every entry k
+// before that stop had !(XS(k) >= x_last), so with x >= x_last it also has
+// !(XS(k) >= x), and the search stops on the same entry as a search from
+// the start would, ordered table or not. Any other x (smaller, not a
+// number, another table length) searches from the start. One cursor per
+// table and length; the segment and its arithmetic are those of DINTERPF.
+struct TableCursor {
+    double x = 0.0;
+    int stop = 0;  // 0: no lookup yet
+    int n = 0;
+};
+
 template <int N>
-double DINTERPF(double x, const Array1<double, N>& XS, const Array1<double, N>& YS, int n) {
+double DINTERPF(double x, const Array1<double, N>& XS, const Array1<double, N>& YS, int n, TableCursor& cursor) {
     if (n < 1 || n > N)
         numerical_failure("table lookup with " + std::to_string(n) + " points (arrays hold " + std::to_string(N) +
                           ")");
     if (n == 1) return YS[1];
-    int i = 1;
+    int i = cursor.stop != 0 && cursor.n == n && cursor.x <= x ? cursor.stop : 1;
     while (i <= n && !(XS[i] >= x)) ++i;
+    cursor.x = x;
+    cursor.stop = i;
+    cursor.n = n;
     if (i > n) i = n;
     const int a = i == 1 ? 1 : i - 1;
     const int b = i == 1 ? 2 : i;
     const double s = (YS[b] - YS[a]) / (XS[b] - XS[a]);
     return YS[a] + (x - XS[a]) * s;
+}
+
+template <int N>
+double DINTERPF(double x, const Array1<double, N>& XS, const Array1<double, N>& YS, int n) {
+    TableCursor from_start;
+    return DINTERPF(x, XS, YS, n, from_start);
 }
 
 }  // namespace tidmor

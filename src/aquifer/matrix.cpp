@@ -1,14 +1,17 @@
 // G and H of the current boundary polygon.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "aquifer/boundary_elements.hpp"
 #include "aquifer/worker_team.hpp"
 #include "common/constants.hpp"
 #include "common/elementary.hpp"
+#include "common/elementary_batch.hpp"
 
 namespace tidmor {
 
@@ -17,28 +20,63 @@ namespace {
 // Fewer rows than this are not worth waking the threads for.
 constexpr int PARALLEL_MIN_NODES = 32;
 
-bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof(double)) == 0; }
+std::uint64_t bits_of(double v) {
+    std::uint64_t b;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
+}
 
-// Marks the nodes that moved since the integrals in `k` were taken (all of
-// them when the count changed) and makes room for this polygon's.
-void compare_with_last(AquiferSolver::KernelIntegrals& k, int n, const BoundaryArray& x, const BoundaryArray& z) {
+// Finds, for every node and element of this polygon, the node and element
+// of the last call with the same coordinate bits (the order of the nodes
+// plays no part: a shoreline that adds or drops face nodes shifts the
+// numbers of the unchanged ones), and makes room for this call's integrals.
+void match_with_last(AquiferSolver::KernelIntegrals& k, int n, const BoundaryArray& x, const BoundaryArray& z) {
     const auto nn = static_cast<std::size_t>(n);
-    const bool same_count = k.n == n;
-    k.node_moved.assign(nn + 1, 1);
-    for (int j = 1; j <= n && same_count; ++j)
-        k.node_moved[static_cast<std::size_t>(j)] =
-            same_bits(x[j], k.x[static_cast<std::size_t>(j - 1)]) && same_bits(z[j], k.z[static_cast<std::size_t>(j - 1)])
-                ? 0
-                : 1;
-    if (!same_count) {
-        for (auto* v : {&k.h1, &k.h2, &k.g1, &k.g2}) v->resize(nn * nn);
-        k.x.resize(nn);
-        k.z.resize(nn);
-    }
+    const auto last_n = static_cast<std::size_t>(k.n);
+    for (auto* v : {&k.next_h1, &k.next_h2, &k.next_g1, &k.next_g2}) v->resize(nn * nn);
+    k.last_node.assign(nn + 1, 0);
+    k.last_element.assign(nn + 1, 0);
+    k.order.resize(last_n);
+    const auto key_of_last = [&k](std::int32_t j) {
+        const auto at = static_cast<std::size_t>(j - 1);
+        return std::pair<std::uint64_t, std::uint64_t>{bits_of(k.x[at]), bits_of(k.z[at])};
+    };
+    for (std::size_t j = 0; j < last_n; ++j) k.order[j] = static_cast<std::int32_t>(j + 1);
+    std::sort(k.order.begin(), k.order.end(),
+              [&](std::int32_t a, std::int32_t b) { return key_of_last(a) < key_of_last(b); });
+    std::size_t nodes_found = 0, elements_found = 0;
     for (int j = 1; j <= n; ++j) {
-        k.x[static_cast<std::size_t>(j - 1)] = x[j];
-        k.z[static_cast<std::size_t>(j - 1)] = z[j];
+        const std::pair<std::uint64_t, std::uint64_t> key{bits_of(x[j]), bits_of(z[j])};
+        const auto it = std::lower_bound(k.order.begin(), k.order.end(), key,
+                                         [&](std::int32_t a, const auto& b) { return key_of_last(a) < b; });
+        if (it != k.order.end() && key_of_last(*it) == key) {
+            k.last_node[static_cast<std::size_t>(j)] = *it;
+            ++nodes_found;
+        }
     }
+    // Element e runs from node e to node e+1 (node 1 for the last): the
+    // last call's element starting at the same bits must end at the same bits.
+    for (int e = 1; e <= n; ++e) {
+        const std::int32_t a = k.last_node[static_cast<std::size_t>(e)];
+        if (a == 0) continue;
+        const int jb = e == n ? 1 : e + 1;
+        const std::int32_t b = a == k.n ? 1 : a + 1;
+        if (key_of_last(b) == std::pair<std::uint64_t, std::uint64_t>{bits_of(x[jb]), bits_of(z[jb])}) {
+            k.last_element[static_cast<std::size_t>(e)] = a;
+            ++elements_found;
+        }
+    }
+    k.pairs_kept = static_cast<std::uint64_t>(nodes_found) * elements_found;
+}
+
+// This call's integrals become the kept ones, with its nodes.
+void keep_this_call(AquiferSolver::KernelIntegrals& k, int n, const BoundaryArray& x, const BoundaryArray& z) {
+    std::swap(k.h1, k.next_h1);
+    std::swap(k.h2, k.next_h2);
+    std::swap(k.g1, k.next_g1);
+    std::swap(k.g2, k.next_g2);
+    k.x.assign(x.v.begin(), x.v.begin() + n);
+    k.z.assign(z.v.begin(), z.v.begin() + n);
     k.n = n;
 }
 
@@ -56,8 +94,10 @@ void compare_with_last(AquiferSolver::KernelIntegrals& k, int n, const BoundaryA
 // Each row is computed by its own operations from the nodes alone, so the
 // rows are shared among the run's worker threads, in contiguous blocks,
 // without changing a bit. With reuse on, the integrals of a pair whose node
-// and element have not moved since the last call are the stored results of
-// the same operations on the same values: the sums below see the same bits.
+// and element ends have the same coordinate bits as a pair of the last call
+// are the stored results of the same operations on the same values (the
+// length of an element is computed from its ends alone): the sums below
+// see the same bits.
 void MATRIX(Model& m) {
     const int n = boundary_node_count(m);
     const auto& x_bnd = m.NODE_PROPERTIES.X_BND;
@@ -67,6 +107,7 @@ void MATRIX(Model& m) {
     Matrix1000& g_coef = m.COE_MATRIX.G_COEF;
     Matrix1000& h_coef = m.COE_MATRIX.H_COEF;
     const double four_pi = 4.0 * PI_SINGLE;
+    const VectorPath vector_path = m.aquifer_solver.vector_path;
 
     // Connectivity and lengths of the elements.
     Array1<std::int32_t, BOUNDARY_NODES> NODE1_EL;
@@ -80,16 +121,34 @@ void MATRIX(Model& m) {
         LEN_EL[e] = std::sqrt(dx * dx + dz * dz);
     }
 
+    // The Gauss points of each element, once for all rows.
+    double* gauss_x = m.aquifer_solver.gauss_x.data();
+    double* gauss_z = m.aquifer_solver.gauss_z.data();
+    for (int e = 1; e <= n; ++e) {
+        const double x1 = x_bnd[NODE1_EL[e]], z1 = z_bnd[NODE1_EL[e]];
+        const double x2 = x_bnd[NODE2_EL[e]], z2 = z_bnd[NODE2_EL[e]];
+        for (int k = 1; k <= GAUSS_POINTS; ++k) {
+            const double xik = xi_gauss[k];
+            const std::size_t at = static_cast<std::size_t>(e - 1) * GAUSS_POINTS + static_cast<std::size_t>(k - 1);
+            gauss_x[at] = (x2 - x1) * (1.0 + xik) * 0.5 + x1;
+            gauss_z[at] = (z2 - z1) * (1.0 + xik) * 0.5 + z1;
+        }
+    }
+
+    const std::size_t nn = static_cast<std::size_t>(n);
     AquiferSolver::KernelIntegrals* kept = m.aquifer_solver.reuse ? &m.aquifer_solver.kernels : nullptr;
     // Without memory for the kept integrals, this call integrates every pair
     // and keeps none.
     try {
-        if (kept) compare_with_last(*kept, n, x_bnd, z_bnd);
+        if (kept) {
+            match_with_last(*kept, n, x_bnd, z_bnd);
+            kept->x.reserve(nn);
+            kept->z.reserve(nn);
+        }
     } catch (const std::bad_alloc&) {
         *kept = AquiferSolver::KernelIntegrals{};
         kept = nullptr;
     }
-    const std::size_t nn = static_cast<std::size_t>(n);
 
     const int parts = n >= PARALLEL_MIN_NODES ? m.aquifer_solver.team_size() : 1;
     const auto rows = [&](int part) {  // a block of rows per thread
@@ -111,18 +170,26 @@ void MATRIX(Model& m) {
                 const double l = LEN_EL[e];
                 double h1 = 0.0, h2 = 0.0, g1 = 0.0, g2 = 0.0;
                 const std::size_t pair = static_cast<std::size_t>(e - 1) * nn + static_cast<std::size_t>(i - 1);
-                if (kept && !kept->node_moved[static_cast<std::size_t>(i)] &&
-                    !kept->node_moved[static_cast<std::size_t>(ja)] && !kept->node_moved[static_cast<std::size_t>(jb)]) {
-                    h1 = kept->h1[pair];
-                    h2 = kept->h2[pair];
-                    g1 = kept->g1[pair];
-                    g2 = kept->g2[pair];
+                const std::int32_t last_i = kept ? kept->last_node[static_cast<std::size_t>(i)] : 0;
+                const std::int32_t last_e = kept ? kept->last_element[static_cast<std::size_t>(e)] : 0;
+                if (last_i != 0 && last_e != 0) {
+                    const std::size_t last_pair = static_cast<std::size_t>(last_e - 1) * static_cast<std::size_t>(kept->n) +
+                                                  static_cast<std::size_t>(last_i - 1);
+                    h1 = kept->h1[last_pair];
+                    h2 = kept->h2[last_pair];
+                    g1 = kept->g1[last_pair];
+                    g2 = kept->g2[last_pair];
                 } else {
+                    // The logs of the 15 points in one batch (the same bits as one
+                    // by one); each sum still runs over the points in order.
+                    double log_inv_r[GAUSS_POINTS];
+                    const double* points_x = gauss_x + static_cast<std::size_t>(e - 1) * GAUSS_POINTS;
+                    const double* points_z = gauss_z + static_cast<std::size_t>(e - 1) * GAUSS_POINTS;
                     for (int k = 1; k <= GAUSS_POINTS; ++k) {
                         const double xik = xi_gauss[k];
                         const double w = w_gauss[k];
-                        const double x = (x2 - x1) * (1.0 + xik) * 0.5 + x1;
-                        const double z = (z2 - z1) * (1.0 + xik) * 0.5 + z1;
+                        const double x = points_x[k - 1];
+                        const double z = points_z[k - 1];
                         const double rx = xi - x;
                         const double rz = zi - z;
                         const double r = std::sqrt(rx * rx + rz * rz);
@@ -130,16 +197,22 @@ void MATRIX(Model& m) {
                         const double hk = c / (r * r * 4.0 * PI_SINGLE) * w;
                         h1 = h1 + (1.0 - xik) * hk * 0.5;
                         h2 = h2 + hk * (1.0 + xik) * 0.5;
-                        const double gk = cr_log(1.0 / r) / four_pi * l * w;
+                        log_inv_r[k - 1] = 1.0 / r;
+                    }
+                    cr_log_batch(vector_path, log_inv_r, log_inv_r, GAUSS_POINTS);
+                    for (int k = 1; k <= GAUSS_POINTS; ++k) {
+                        const double xik = xi_gauss[k];
+                        const double w = w_gauss[k];
+                        const double gk = log_inv_r[k - 1] / four_pi * l * w;
                         g1 = g1 + (1.0 - xik) * gk * 0.5;
                         g2 = g2 + gk * (1.0 + xik) * 0.5;
                     }
-                    if (kept) {
-                        kept->h1[pair] = h1;
-                        kept->h2[pair] = h2;
-                        kept->g1[pair] = g1;
-                        kept->g2[pair] = g2;
-                    }
+                }
+                if (kept) {
+                    kept->next_h1[pair] = h1;
+                    kept->next_h2[pair] = h2;
+                    kept->next_g1[pair] = g1;
+                    kept->next_g2[pair] = g2;
                 }
                 s = s - h1 - h2;
                 if (i == ja) g1 = l * (1.5 - cr_log(l)) / four_pi;
@@ -156,6 +229,7 @@ void MATRIX(Model& m) {
         m.aquifer_solver.team().run(parts, rows);
     else
         rows(0);
+    if (kept) keep_this_call(*kept, n, x_bnd, z_bnd);
 }
 
 }  // namespace tidmor

@@ -97,6 +97,37 @@ bool log_first_step(double x, int e, std::uint64_t bits, double& y) {
     return round_if_decided(dd::fast_two_sum(high.hi, low), 0x1p-64, y);
 }
 
+// The first, double-only step of exp, for -708 <= x <= 709 with kd, j
+// and m of the reduction below; false when it cannot decide. r = x - kd
+// ln2/64 is carried as rh + rl: r1 = x - kd LN2_64_1 exact, the product
+// kd LN2_64_2 rounded (|kd| < 2^16: error below 2^-83), their difference
+// split exactly by two_sum; the omitted kd LN2_64_3 is below 2^-83. With
+// T = 2^(j/64) = Th + Tl and exp(r) = 1 + rh + q, q = rl + rh^2 (1/2 + rh/6
+// + ... + rh^5/5040) (truncation below |r|^8/8! < 2^-75),
+//   T exp(r) = Th + Th rh + (Th q + Tl rh + Tl) + O(2^-68),
+// Th rh exact by Dekker's product, Th + its high part by fast_two_sum
+// (Th >= 1 > |Th rh|). Absolute errors, the value being in [0.99, 2.02]:
+// the dropped rl rh and Tl q, 2^-68 and 2^-69; q's rounding, 2^-67; five
+// roundings in the low part, each below u 2^-14.8; in all below 2^-64.6.
+// The rounding test is given 2^-63, absolute (it decides all but about
+// 2^-9 of the arguments); the scaling by 2^m is exact in the normal range.
+bool exp_first_step(double x, double kd, int j, int m, double& y) {
+    const double r1 = x - kd * t::LN2_64_1;  // exact
+    const DD r = dd::two_sum(r1, -(kd * t::LN2_64_2));
+    const double rh = r.hi;
+    const double tail = rh * rh *
+        (0.5 + rh * (1.0 / 6.0 + rh * (1.0 / 24.0 + rh * (1.0 / 120.0 + rh * (1.0 / 720.0 + rh * (1.0 / 5040.0))))));
+    const double q = r.lo + tail;
+    const DD& table = t::EXP2_64[j];
+    const DD p = dd::two_prod(table.hi, rh);
+    const DD high = dd::fast_two_sum(table.hi, p.hi);
+    const double low = high.lo + (p.lo + ((table.hi * q + table.lo * rh) + table.lo));
+    double rounded;
+    if (!round_if_decided(dd::fast_two_sum(high.hi, low), 0x1p-63, rounded)) return false;
+    y = rounded * power_of_two(m);
+    return true;
+}
+
 }  // namespace
 
 // log x, correctly rounded for every double x, round to nearest.
@@ -144,6 +175,20 @@ bool log(double x, double& y) {
     return round_if_decided(v, LOG_ERROR * (v.hi < 0 ? -v.hi : v.hi), y);
 }
 
+bool log_first(double x, double& y) {
+    if (!(x >= 0x1p-1022) || x == INF) return false;
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    return log_first_step(x, static_cast<int>(bits >> 52) - 1023, bits, y);
+}
+
+bool exp_first(double x, double& y) {
+    if (!(x >= -708.0 && x <= 709.0)) return false;
+    const double kd = (x * t::INV_LN2_64 + ROUND_SHIFT) - ROUND_SHIFT;
+    const int k = static_cast<int>(kd);
+    const int j = k & 63;
+    return exp_first_step(x, kd, j, (k - j) / 64, y);
+}
+
 // exp x, correctly rounded for every double x, round to nearest.
 // Method: x = k ln2/64 + r with k the nearest integer to 64 x / ln 2,
 // k = 64 m + j, 0 <= j < 64, |r| <= ln2/128 (1 + 2^-36) < 2^-7.4;
@@ -152,7 +197,8 @@ bool log(double x, double& y) {
 // r^8. r = x - k (L1 + L2 + L3) with L1 of 37 bits, so k L1 is exact
 // (|k| < 2^16) and x - k L1 exact by Sterbenz's lemma; k L2 exact by
 // Dekker's product; the error of r is below 2^-108.
-// Error of the fast path, relative: truncation r^9/9! (1.01) < 2^-85.1;
+// A first step in double arithmetic (exp_first_step) decides most
+// arguments; the rest take the double-double step. Its error, relative: truncation r^9/9! (1.01) < 2^-85.1;
 // r^4 (1/24 + r/120 + ...) in double, 8 u relative: < 2^-84.2; the
 // double-double steps and the table: < 8 u^2; in all below 2^-83.5, and
 // the rounding test is given 2^-82. The rounding is decided before the
@@ -177,6 +223,7 @@ bool exp(double x, double& y) {
     const int k = static_cast<int>(kd);
     const int j = k & 63;
     const int m = (k - j) / 64;
+    if (exp_first_step(x, kd, j, m, y)) return true;
     const double r1 = x - kd * t::LN2_64_1;  // exact
     const DD k2 = dd::two_prod(kd, t::LN2_64_2);
     DD r = dd::add(DD{r1, 0.0}, dd::neg(k2));

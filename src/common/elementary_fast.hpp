@@ -27,6 +27,10 @@ inline bool round_if_decided(dd::DD a, double err, double& y) {
 
 bool log(double x, double& y);
 bool exp(double x, double& y);
+// The double-only first steps of log and exp alone (false also for an
+// argument they do not cover), for the checks to count how often they decide.
+bool log_first(double x, double& y);
+bool exp_first(double x, double& y);
 bool cos(double x, double& y);
 bool tan(double x, double& y);
 bool atan(double x, double& y);

@@ -3,6 +3,8 @@
 // changes a result: every choice gives the same bits.
 #include <cstddef>
 
+#include "common/vector_path.hpp"
+
 namespace tidmor {
 
 struct AquiferSolverSettings {
@@ -12,6 +14,9 @@ struct AquiferSolverSettings {
     std::size_t cache_bytes = std::size_t{256} << 20;
     // Reuse of a cached aquifer boundary system when the geometry repeats.
     bool reuse = true;
+    // Instruction set of the aquifer's vector kernels (BEST: the widest this
+    // machine runs; a path it does not run is taken as the scalar one).
+    VectorPath vector_path = VectorPath::BEST;
 };
 
 }  // namespace tidmor

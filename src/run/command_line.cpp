@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 
+#include "common/vector_path.hpp"
 #include "run/version.hpp"
 
 namespace tidmor {
@@ -51,7 +52,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
                 arg.resize(equals);
             }
         }
-        const bool takes_value = arg == "-C" || arg == "--threads" || arg == "--cache-mb" ||
+        const bool takes_value = arg == "-C" || arg == "--threads" || arg == "--cache-mb" || arg == "--vector" ||
                                  arg == "--checkpoint-every" || arg == "--stop-after-step";
         if (attached && !takes_value) return failure("option " + arg + " takes no value");
         std::string value;
@@ -96,6 +97,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
             if (!n || *n == 0)
                 return failure("--stop-after-step wants a whole number of steps from 1, not \"" + value + "\"");
             line.options.stop_after_step = *n;
+        } else if (arg == "--vector") {
+            const std::string error = read_vector_path(value, "--vector", line.options);
+            if (!error.empty()) return failure(error);
+            line.vector_given = true;
         } else if (arg == "-C" || (arg.empty() || arg.front() != '-')) {
             const std::string dir = arg == "-C" ? value : arg;
             if (dir.empty()) return failure("an empty case folder name");
@@ -107,6 +112,19 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         }
     }
     return line;
+}
+
+std::string read_vector_path(const std::string& name, const std::string& source, RunOptions& options) {
+    std::string here;
+    for (VectorPath p : vector_paths_here()) here += std::string(here.empty() ? "" : ", ") + vector_path_name(p);
+    VectorPath path;
+    if (!vector_path_from_name(name, path))
+        return source + " wants best, scalar, sse2, avx2 or neon, not \"" + name + "\" (this machine runs " + here +
+               ")";
+    if (!vector_path_runs_here(path))
+        return source + " " + name + ": this machine does not run it; it runs " + here;
+    options.vector_path = path;
+    return "";
 }
 
 std::string usage_text() {
@@ -127,6 +145,8 @@ std::string usage_text() {
            "                  then writes one before the run stops, and SIGUSR1 writes one and goes on\n"
            "  --restart       go on from the case's checkpoint (checkpoints stay on)\n"
            "  --stop-after-step N  stop after step N as if SIGTERM had come then (for tests)\n"
+           "  --vector PATH   instruction set of the aquifer kernels: best (default), scalar,\n"
+           "                  sse2, avx2 (x86-64) or neon (aarch64); also TIDMOR_VECTOR=PATH\n"
            "  --help          show this text and stop\n"
            "  --version       show the version and stop\n"
            "\n"

@@ -2,6 +2,7 @@
 // or in the folder named on the command line; `tidmor --help` lists the options.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -33,7 +34,13 @@ int show(const std::string& text) {
 
 int run_program(int argc, char** argv) {
     using namespace tidmor;
-    const CommandLine line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    CommandLine line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    // The environment names the vector path where the command line does not.
+    const char* vector_env = std::getenv("TIDMOR_VECTOR");
+    if (line.action == CommandLine::Action::run && !line.vector_given && vector_env) {
+        line.error = read_vector_path(vector_env, "TIDMOR_VECTOR", line.options);
+        if (!line.error.empty()) line.action = CommandLine::Action::usage_error;
+    }
     switch (line.action) {
     case CommandLine::Action::help:
         return show(usage_text());

@@ -359,5 +359,55 @@ TEST(KernelIntegrals, KeptIntegralsGiveTheSameMatrixAsAFreshIntegration) {
     expect_same("signed zero");
 }
 
+// A node inserted into the face, as a shoreline that moves one element
+// adds it, renumbers every node after it: the kept integrals are still
+// found by position, and the matrix is still that of a fresh integration.
+TEST(KernelIntegrals, RenumberedNodesKeepTheirIntegrals) {
+    AquiferSolverSettings reuse, plain;
+    plain.reuse = false;
+    reuse.threads = 1;
+    Solver kept(1), fresh(1);
+    kept.model->aquifer_solver.configure(reuse);
+    fresh.model->aquifer_solver.configure(plain);
+    const auto insert_after = [](Model& m, int a) {
+        auto& nodes = m.NODE_PROPERTIES;
+        const int n = m.CONFIG_BOUND.N_BND;
+        for (int j = n; j > a; --j) {
+            nodes.X_BND[j + 1] = nodes.X_BND[j];
+            nodes.Z_BND[j + 1] = nodes.Z_BND[j];
+        }
+        nodes.X_BND[a + 1] = (nodes.X_BND[a] + nodes.X_BND[a + 2]) * 0.5;
+        nodes.Z_BND[a + 1] = (nodes.Z_BND[a] + nodes.Z_BND[a + 2]) * 0.5 + 0.01;
+        m.CONFIG_BOUND.N_BND = n + 1;
+    };
+    const auto both = [&](auto change) {
+        change(*kept.model);
+        change(*fresh.model);
+        MATRIX(*kept.model);
+        MATRIX(*fresh.model);
+        const int n = kept.model->CONFIG_BOUND.N_BND;
+        for (int j = 1; j <= n; ++j)
+            for (int i = 1; i <= n; ++i) {
+                ASSERT_TRUE(same_bits(kept.model->COE_MATRIX.H_COEF(i, j), fresh.model->COE_MATRIX.H_COEF(i, j)))
+                    << n << " nodes, H(" << i << ", " << j << ")";
+                ASSERT_TRUE(same_bits(kept.model->COE_MATRIX.G_COEF(i, j), fresh.model->COE_MATRIX.G_COEF(i, j)))
+                    << n << " nodes, G(" << i << ", " << j << ")";
+            }
+    };
+    const auto& k = kept.model->aquifer_solver.kernels;
+    both([](Model& m) { set_rectangle(m, 44); });
+    EXPECT_EQ(k.pairs_kept, 0u);
+    // 44 nodes found again; element 3 is now two new ones.
+    both([&](Model& m) { insert_after(m, 3); });
+    EXPECT_EQ(k.pairs_kept, 44u * 43u);
+    both([](Model& m) { set_rectangle(m, 44); });
+    EXPECT_EQ(k.pairs_kept, 44u * 43u);
+    // The last node and the closing element: node 44 moves to the end.
+    both([&](Model& m) { insert_after(m, 43); });
+    EXPECT_EQ(k.pairs_kept, 44u * 43u);
+    both([](Model&) {});
+    EXPECT_EQ(k.pairs_kept, 45u * 45u);
+}
+
 }  // namespace
 }  // namespace tidmor

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
 #include "aquifer/dinterpf.hpp"
 
 namespace tidmor {
@@ -62,6 +67,40 @@ TEST(Dinterpf, EmptyOrOversizedTableStopsTheRun) {
     }
     EXPECT_THROW(DINTERPF(0.5, xs, ys, -3), RunFailure);
     EXPECT_THROW(DINTERPF(0.5, xs, ys, 5), RunFailure);
+}
+
+// The cursor only shortens the search: ordered tables, unordered ones,
+// repeated abscissae and not-a-number entries, looked up along runs that
+// mostly climb, sometimes fall back, repeat a point or ask for NaN, give
+// the bits of a search from the table's start every time.
+TEST(Dinterpf, ACursorGivesTheSameBitsAsASearchFromTheStart) {
+    using Big = Array1<double, 64>;
+    std::mt19937_64 rng(18);
+    std::uniform_real_distribution<double> u(-1.0, 11.0);
+    std::uniform_int_distribution<int> pick(0, 19);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    int looked_up = 0;
+    for (int t = 0; t < 200; ++t) {
+        const int n = 1 + t % 64;
+        Big xs, ys;
+        for (int i = 1; i <= n; ++i) {
+            xs[i] = t % 4 == 0 ? u(rng) : 10.0 * (i - 1) / n;  // one table in four unordered
+            if (t % 4 == 1 && pick(rng) == 0 && i > 1) xs[i] = xs[i - 1];
+            if (t % 8 == 2 && pick(rng) == 0) xs[i] = nan;
+            ys[i] = u(rng);
+        }
+        TableCursor cursor;
+        double x = -0.5;
+        for (int q = 0; q < 300; ++q) {
+            const int kind = pick(rng);
+            x = kind == 0 ? x - 2.0 * u(rng) : kind == 1 ? x : kind == 2 ? nan : (x != x ? 0.0 : x) + 0.05 * u(rng);
+            const double a = DINTERPF(x, xs, ys, n, cursor);
+            const double b = DINTERPF(x, xs, ys, n);
+            ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << "table " << t << " lookup " << q << " at " << x;
+            ++looked_up;
+        }
+    }
+    EXPECT_EQ(looked_up, 60000);
 }
 
 }  // namespace

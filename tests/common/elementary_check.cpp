@@ -8,15 +8,19 @@
 
 #include "common/elementary.hpp"
 #include "common/elementary_accurate.hpp"
+#include "common/elementary_batch.hpp"
 #include "common/elementary_fast.hpp"
 
 namespace tidmor::testing {
 
 const std::vector<ElementaryFunction>& elementary_functions() {
     static const std::vector<ElementaryFunction> functions = {
-        {"log", cr_log, fast::log, accurate::log},    {"exp", cr_exp, fast::exp, accurate::exp},
-        {"cos", cr_cos, fast::cos, accurate::cos},    {"tan", cr_tan, fast::tan, accurate::tan},
-        {"atan", cr_atan, fast::atan, accurate::atan}, {"acos", cr_acos, fast::acos, accurate::acos},
+        {"log", cr_log, fast::log, accurate::log, fast::log_first},
+        {"exp", cr_exp, fast::exp, accurate::exp, fast::exp_first},
+        {"cos", cr_cos, fast::cos, accurate::cos, nullptr},
+        {"tan", cr_tan, fast::tan, accurate::tan, nullptr},
+        {"atan", cr_atan, fast::atan, accurate::atan, nullptr},
+        {"acos", cr_acos, fast::acos, accurate::acos, nullptr},
     };
     return functions;
 }
@@ -57,6 +61,8 @@ std::vector<ArgumentRange> ranges_of(const std::string& function) {
 void CheckResult::add(const CheckResult& other) {
     calls += other.calls;
     accurate += other.accurate;
+    first_decided += other.first_decided;
+    handed_over += other.handed_over;
     mismatches += other.mismatches;
     for (const double x : other.first_mismatches)
         if (first_mismatches.size() < 10) first_mismatches.push_back(x);
@@ -73,7 +79,14 @@ void check_one(const ElementaryFunction& f, double x, CheckResult& result) {
     ++result.calls;
     double y;
     if (!f.fast(x, y)) ++result.accurate;
-    if (!same_result(f.correctly_rounded(x), f.reference(x))) {
+    const double reference = f.reference(x);
+    bool right = same_result(f.correctly_rounded(x), reference);
+    double first_y;
+    if (f.first && f.first(x, first_y)) {
+        ++result.first_decided;
+        right = right && same_result(first_y, reference);
+    }
+    if (!right) {
         ++result.mismatches;
         if (result.first_mismatches.size() < 10) result.first_mismatches.push_back(x);
     }
@@ -81,28 +94,62 @@ void check_one(const ElementaryFunction& f, double x, CheckResult& result) {
 
 }  // namespace
 
+namespace {
+
+// Seeded arguments of one range.
+class Arguments {
+public:
+    Arguments(const ArgumentRange& range, std::uint64_t seed)
+        : range_(range),
+          generator_(seed),
+          log_low_(range.kind == ArgumentRange::LOG_UNIFORM ? std::log2(range.low) : 0.0),
+          log_high_(range.kind == ArgumentRange::LOG_UNIFORM ? std::log2(range.high) : 0.0) {}
+    double next() {
+        switch (range_.kind) {
+            case ArgumentRange::UNIFORM: return range_.low + (range_.high - range_.low) * unit_(generator_);
+            case ArgumentRange::LOG_UNIFORM: {
+                const double x = std::exp2(log_low_ + (log_high_ - log_low_) * unit_(generator_));
+                return range_.both_signs && (generator_() & 1) ? -x : x;
+            }
+            default: return std::bit_cast<double>(generator_());
+        }
+    }
+
+private:
+    ArgumentRange range_;
+    std::mt19937_64 generator_;
+    std::uniform_real_distribution<double> unit_{0.0, 1.0};
+    double log_low_, log_high_;
+};
+
+}  // namespace
+
 CheckResult check_random(const ElementaryFunction& f, const ArgumentRange& range, std::uint64_t count,
                          std::uint64_t seed) {
-    std::mt19937_64 generator(seed);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    const double log_low = range.kind == ArgumentRange::LOG_UNIFORM ? std::log2(range.low) : 0.0;
-    const double log_high = range.kind == ArgumentRange::LOG_UNIFORM ? std::log2(range.high) : 0.0;
+    Arguments arguments(range, seed);
     CheckResult result;
-    for (std::uint64_t n = 0; n < count; ++n) {
-        double x;
-        switch (range.kind) {
-            case ArgumentRange::UNIFORM:
-                x = range.low + (range.high - range.low) * unit(generator);
-                break;
-            case ArgumentRange::LOG_UNIFORM:
-                x = std::exp2(log_low + (log_high - log_low) * unit(generator));
-                if (range.both_signs && (generator() & 1)) x = -x;
-                break;
-            default:
-                x = std::bit_cast<double>(generator());
-                break;
+    for (std::uint64_t n = 0; n < count; ++n) check_one(f, arguments.next(), result);
+    return result;
+}
+
+CheckResult check_log_batch(VectorPath path, const ArgumentRange& range, std::uint64_t count, std::uint64_t seed) {
+    Arguments arguments(range, seed);
+    CheckResult result;
+    constexpr int BATCH = 15;  // the Gauss points of one element
+    for (std::uint64_t n = 0; n < count; n += BATCH) {
+        const int here = count - n < BATCH ? static_cast<int>(count - n) : BATCH;
+        double x[BATCH], y[BATCH];
+        for (int i = 0; i < here; ++i) x[i] = arguments.next();
+        result.handed_over += static_cast<std::uint64_t>(cr_log_batch(path, x, y, here));
+        for (int i = 0; i < here; ++i) {
+            ++result.calls;
+            double fast_y;
+            if (!fast::log(x[i], fast_y)) ++result.accurate;
+            if (!same_result(y[i], accurate::log(x[i]))) {
+                ++result.mismatches;
+                if (result.first_mismatches.size() < 10) result.first_mismatches.push_back(x[i]);
+            }
         }
-        check_one(f, x, result);
     }
     return result;
 }

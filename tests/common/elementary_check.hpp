@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/vector_path.hpp"
+
 namespace tidmor::testing {
 
 struct ElementaryFunction {
@@ -13,6 +15,7 @@ struct ElementaryFunction {
     double (*correctly_rounded)(double);
     bool (*fast)(double, double&);
     double (*reference)(double);  // MPFR
+    bool (*first)(double, double&);  // the double-only first step alone, where there is one
 };
 
 const std::vector<ElementaryFunction>& elementary_functions();
@@ -36,6 +39,8 @@ std::vector<ArgumentRange> ranges_of(const std::string& function);
 struct CheckResult {
     std::uint64_t calls = 0;
     std::uint64_t accurate = 0;  // calls the fast path could not decide
+    std::uint64_t first_decided = 0;  // calls the double-only first step decided
+    std::uint64_t handed_over = 0;  // batched log: arguments the vector first step left to cr_log
     std::uint64_t mismatches = 0;
     std::vector<double> first_mismatches;  // up to 10 arguments
     void add(const CheckResult& other);
@@ -43,6 +48,8 @@ struct CheckResult {
 
 CheckResult check_random(const ElementaryFunction& f, const ArgumentRange& range, std::uint64_t count,
                          std::uint64_t seed);
+// The batched log on `path`, 15 arguments a batch, against MPFR.
+CheckResult check_log_batch(VectorPath path, const ArgumentRange& range, std::uint64_t count, std::uint64_t seed);
 CheckResult check_values(const ElementaryFunction& f, const std::vector<double>& arguments);
 
 // +-0, subnormals, the smallest normal, +-inf, NaN, +-1, the largest double,

@@ -9,12 +9,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <random>
 #include <thread>
 #include <vector>
 
 #include "common/double_double.hpp"
 #include "common/elementary.hpp"
 #include "common/elementary_accurate.hpp"
+#include "common/elementary_batch.hpp"
 #include "common/elementary_check.hpp"
 
 namespace tidmor {
@@ -127,6 +129,49 @@ TEST(DoubleDouble, ProductsAndSumsAreExact) {
     const dd::DD q = dd::div(dd::DD{1.0, 0.0}, dd::DD{3.0, 0.0});
     const dd::DD back = dd::add(dd::mul(q, 3.0), -1.0);
     EXPECT_LT(std::fabs(back.hi), 0x1p-105);
+}
+
+// The batched log on every path this machine runs: the bits of cr_log for
+// arguments of every kind, in batches of every length (the lanes of the
+// last group padded), and the vector first step decides nearly all the
+// distances the boundary elements meet.
+TEST(Elementary, BatchedLogGivesTheBitsOfCrLogOnEveryPath) {
+    std::mt19937_64 rng(77);
+    std::uniform_real_distribution<double> exponent(-4.0 * std::log(10.0), 4.0 * std::log(10.0));
+    std::uniform_real_distribution<double> near_one(0.98, 1.02);
+    std::vector<double> args;
+    for (int i = 0; i < 20000; ++i) args.push_back(std::exp(exponent(rng)));
+    const std::size_t typical = args.size();
+    for (int i = 0; i < 2000; ++i) args.push_back(near_one(rng));
+    for (int i = 0; i < 2000; ++i) args.push_back(std::bit_cast<double>(rng()));
+    for (double v : testing::special_values("log")) args.push_back(v);
+    for (double v : {1.0 - 0x1p-7, 1.0 + 0x1p-7, std::nextafter(1.0 - 0x1p-7, 0.0), std::nextafter(1.0 + 0x1p-7, 2.0),
+                     0x1p-1022, std::nextafter(0x1p-1022, 0.0), std::numeric_limits<double>::max()})
+        args.push_back(v);
+    for (VectorPath path : vector_paths_here()) {
+        std::vector<double> y(args.size());
+        int handed_over = 0;
+        std::size_t done = 0;
+        for (int length = 1; done < args.size(); length = length % 37 + 1) {
+            const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), args.size() - done));
+            handed_over += cr_log_batch(path, args.data() + done, y.data() + done, n);
+            done += static_cast<std::size_t>(n);
+        }
+        for (std::size_t i = 0; i < args.size(); ++i)
+            ASSERT_TRUE(testing::same_result(y[i], cr_log(args[i])))
+                << vector_path_name(path) << " log(" << std::hexfloat << args[i] << ")";
+        if (path == VectorPath::SCALAR) {
+            EXPECT_EQ(handed_over, static_cast<int>(args.size()));
+        } else {
+            std::vector<double> z(typical);
+            EXPECT_LT(cr_log_batch(path, args.data(), z.data(), static_cast<int>(typical)), static_cast<int>(typical / 100))
+                << vector_path_name(path);
+        }
+    }
+    // In place, as the kernel integration calls it.
+    std::vector<double> in_place(args.begin(), args.begin() + 15);
+    cr_log_batch(VectorPath::BEST, in_place.data(), in_place.data(), 15);
+    for (std::size_t i = 0; i < 15; ++i) EXPECT_TRUE(testing::same_result(in_place[i], cr_log(args[i])));
 }
 
 }  // namespace

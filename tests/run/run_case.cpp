@@ -46,8 +46,9 @@ fs::path make_scratch_dir(const std::string& label) {
     return dir;
 }
 
-RunResult run_model_in(const fs::path& dir) {
-    const std::string command = "cd '" + dir.string() + "' && '" TIDMOR_EXECUTABLE "' > console.out 2> console.err";
+RunResult run_model_in(const fs::path& dir, const std::string& arguments) {
+    const std::string command =
+        "cd '" + dir.string() + "' && '" TIDMOR_EXECUTABLE "' " + arguments + " > console.out 2> console.err";
     RunResult result;
     const int raw = std::system(command.c_str());
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -58,12 +59,12 @@ RunResult run_model_in(const fs::path& dir) {
     return result;
 }
 
-fs::path run_in_scratch(const fs::path& case_dir, RunResult& result) {
+fs::path run_in_scratch(const fs::path& case_dir, RunResult& result, const std::string& arguments) {
     const fs::path scratch = make_scratch_dir(case_dir.filename().string());
     for (const auto& entry : fs::directory_iterator(case_dir))
         if (entry.is_regular_file() && entry.path().extension() != ".md")
             fs::copy_file(entry.path(), scratch / entry.path().filename());
-    result = run_model_in(scratch);
+    result = run_model_in(scratch, arguments);
     return scratch;
 }
 

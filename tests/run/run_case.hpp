@@ -18,10 +18,12 @@ struct RunResult {
 
 // Copies the case's input files into a fresh scratch folder and runs the
 // model there; returns the scratch folder.
-std::filesystem::path run_in_scratch(const std::filesystem::path& case_dir, RunResult& result);
+// `arguments` are added to the command line as they stand (shell words).
+std::filesystem::path run_in_scratch(const std::filesystem::path& case_dir, RunResult& result,
+                                     const std::string& arguments = "");
 
 // Runs the model in an existing folder.
-RunResult run_model_in(const std::filesystem::path& dir);
+RunResult run_model_in(const std::filesystem::path& dir, const std::string& arguments = "");
 
 std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, const std::string& text);

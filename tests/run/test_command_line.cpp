@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/vector_path.hpp"
 #include "run/command_line.hpp"
 
 namespace tidmor {
@@ -55,6 +56,27 @@ TEST(CommandLine, CheckpointOptions) {
     EXPECT_FALSE(parse({}).options.checkpoints_on());
 }
 
+TEST(CommandLine, VectorPathIsOneThisMachineRuns) {
+    EXPECT_EQ(parse({}).options.vector_path, VectorPath::BEST);
+    EXPECT_FALSE(parse({}).vector_given);
+    for (VectorPath p : vector_paths_here()) {
+        const CommandLine line = parse({"--vector", vector_path_name(p)});
+        ASSERT_EQ(line.action, Action::run) << line.error;
+        EXPECT_EQ(line.options.vector_path, p);
+        EXPECT_TRUE(line.vector_given);
+    }
+    EXPECT_EQ(parse({"--vector=best"}).options.vector_path, VectorPath::BEST);
+    const CommandLine unknown = parse({"--vector", "avx512"});
+    EXPECT_EQ(unknown.action, Action::usage_error);
+    EXPECT_NE(unknown.error.find("\"avx512\""), std::string::npos) << unknown.error;
+    for (VectorPath p : {VectorPath::SSE2, VectorPath::AVX2, VectorPath::NEON}) {
+        if (vector_path_runs_here(p)) continue;
+        const CommandLine missing = parse({"--vector", vector_path_name(p)});
+        EXPECT_EQ(missing.action, Action::usage_error) << vector_path_name(p);
+        EXPECT_NE(missing.error.find("does not run it"), std::string::npos) << missing.error;
+    }
+}
+
 TEST(CommandLine, HelpWinsOverVersionAndOtherOptions) {
     EXPECT_EQ(parse({"--help"}).action, Action::help);
     EXPECT_EQ(parse({"-h"}).action, Action::help);
@@ -74,6 +96,7 @@ TEST(CommandLine, MalformedArgumentsAreUsageErrorsThatSayWhy) {
         {"--progress=yes"},    {"--help=1"},
         {"--checkpoint-every", "0"}, {"--checkpoint-every"}, {"--checkpoint-every", "x"},
         {"--stop-after-step", "0"},  {"--restart=1"},
+        {"--vector"}, {"--vector", ""}, {"--vector", "AVX2"},
     };
     for (const auto& args : bad) {
         const CommandLine line = parse(args);
