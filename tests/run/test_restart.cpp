@@ -351,7 +351,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const fs::path& d) {
                     reseal(d / CHECKPOINT_FILE, [](CheckpointHeader& h) { h.format = CHECKPOINT_FORMAT + 1; });
                 },
-                "it is of format 2"}),
+                "it is of format 3, and this program reads format 2"}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 }  // namespace
