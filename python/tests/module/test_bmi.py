@@ -114,8 +114,10 @@ def test_setting_the_bed(coupled):
     bed = coupled.get_value(BED, np.empty(n))
     coupled.set_value(BED, bed + 0.001)
     np.testing.assert_array_equal(coupled.get_value_ptr(BED), bed + 0.001)
-    coupled.set_value_at_indices(BED, np.array([0, 1]), np.array([0.5, 0.25]))
-    assert list(coupled.get_value_ptr(BED)[:3]) == [0.5, 0.25, bed[2] + 0.001]
+    # Raised a little more at the two seaward nodes (a bed the aquifer's outline can still follow).
+    raised = np.array([bed[0] + 0.002, bed[1] + 0.002])
+    coupled.set_value_at_indices(BED, np.array([0, 1]), raised)
+    assert list(coupled.get_value_ptr(BED)[:3]) == [raised[0], raised[1], bed[2] + 0.001]
     with pytest.raises(ValueError, match="values given for the 100 nodes"):
         coupled.set_value(BED, bed[:-1])
     with pytest.raises(ValueError, match="2 values for 3 indices"):
