@@ -30,9 +30,12 @@ std::string AquiferSolver::start_team() {
     if (threads <= 1) return "";
     const WorkerTeam& started = team();
     if (started.size() == started.requested()) return "";
-    return "only " + std::to_string(started.size()) + " of the " + std::to_string(started.requested()) +
+    // A started worker is let go again, to leave the run memory.
+    const bool one_let_go = started.started() > started.size();
+    return "only " + std::to_string(started.started()) + " of the " + std::to_string(started.requested()) +
            " threads asked for the aquifer step could be started (" + started.shortfall() + "): it runs on " +
-           std::to_string(started.size()) + ", with the same results";
+           std::to_string(started.size()) + (one_let_go ? ", leaving the memory of one to the run" : "") +
+           ", with the same results";
 }
 
 }  // namespace tidmor

@@ -11,6 +11,20 @@ WorkerTeam::WorkerTeam(int threads) : requested_(threads < 1 ? 1 : threads) {
             workers_.emplace_back([this, part] { work(part); });
         } catch (const std::system_error& refused) {
             shortfall_ = refused.what();
+            started_ = size();
+            // The system is at its limit of processes or memory, and the run
+            // itself still needs memory (its first solves, the result
+            // buffers): the last worker started goes as well, giving its
+            // stack back.
+            if (!workers_.empty()) {
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    retire_from_ = static_cast<int>(workers_.size());
+                }
+                start_.notify_all();
+                workers_.back().join();
+                workers_.pop_back();
+            }
             break;
         }
     }
@@ -58,8 +72,8 @@ void WorkerTeam::work(int part) {
         Call call;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            start_.wait(lock, [&] { return stop_ || generation_ != seen; });
-            if (stop_) {
+            start_.wait(lock, [&] { return stop_ || part >= retire_from_ || generation_ != seen; });
+            if (stop_ || part >= retire_from_) {
                 // The kernels this thread evaluated may have used MPFR.
                 accurate::release_thread_caches();
                 return;

@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -27,7 +28,8 @@ class WorkerTeam {
 public:
     // A team of `threads` (the caller and threads-1 workers). A worker the
     // system refuses to start (a limit on processes or memory) leaves a
-    // smaller team: size() is what runs, shortfall() says why.
+    // smaller team, one worker fewer still, to leave the run memory:
+    // size() is what runs, shortfall() says why.
     explicit WorkerTeam(int threads);
     ~WorkerTeam();
     WorkerTeam(const WorkerTeam&) = delete;
@@ -37,6 +39,9 @@ public:
     // The threads asked for, and the system's reason when fewer started ("" when all did).
     int requested() const { return requested_; }
     const std::string& shortfall() const { return shortfall_; }
+    // The threads that could be started (the caller included): requested()
+    // when all were, else one more than size() when a worker was let go.
+    int started() const { return shortfall_.empty() ? requested_ : started_; }
 
     // job(part) for part = 0 .. parts-1 (parts <= size()), concurrently.
     // An exception thrown by a part is thrown again here once every part
@@ -54,6 +59,8 @@ private:
 
     int requested_ = 1;
     std::string shortfall_;
+    int started_ = 1;
+    int retire_from_ = std::numeric_limits<int>::max();  // workers of this part and above end
     std::exception_ptr failure_;  // the first exception of a part in this call
     std::vector<std::thread> workers_;
     std::mutex mutex_;

@@ -4,6 +4,7 @@
 // leave a smaller team.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,6 +100,9 @@ TEST(WorkerTeam, ThreadsTheSystemRefusesLeaveASmallerTeamThatStillCoversEveryIte
         if (team.requested() != 64) ::_exit(11);
         if (team.size() >= 64 || team.size() < 1) ::_exit(12);
         if (team.shortfall() != "Resource temporarily unavailable") ::_exit(13);
+        // One stack's worth is left to the run itself (the last worker was let go).
+        if (::mmap(nullptr, 6u << 20, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) == MAP_FAILED)
+            ::_exit(15);
         std::vector<std::atomic<int>> done(1000);
         const int parts = team.size();
         team.run(parts, [&](int part) {
