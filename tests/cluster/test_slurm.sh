@@ -136,15 +136,16 @@ done
   { echo "test_slurm: the job array did not run 4 tasks" >&2; exit 1; }
 echo "test_slurm: 4 cases of the job array equal the local runs; took $(( $(date +%s) - started )) s"
 
-# The long case: the coupled beach (aquifer on, profile held) for 12500 wave
+# The long case: the coupled beach (aquifer on, profile held) for 50000 wave
 # periods, a checkpoint every 20 periods, one minute a job; the straight run
-# to compare with runs here meanwhile.
+# to compare with runs here meanwhile. The case takes about three minutes on
+# an idle two-core machine, so that even a much faster one needs several jobs.
 long_started=$(date +%s)
 cat > "$work/long.toml" <<PLAN
 template = "$repository/examples/coupled_beach"
 folder = "long"
 [[cases]]
-T_MAX = 100000.0
+T_MAX = 400000.0
 I_MORPH = 0
 [run]
 time_limit = 1
