@@ -26,7 +26,8 @@ def test_a_second_thread_progresses_while_the_model_steps(tidmor):
     counter.start()
     try:
         started = time.monotonic()
-        simulation.update_until(60.0)
+        # The whole run (about 0.75 s on a two-core machine of 2026): long enough to tell.
+        simulation.update_until(simulation.end_time)
         ended = time.monotonic()
     finally:
         stop.set()
