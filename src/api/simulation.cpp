@@ -120,10 +120,16 @@ struct Simulation::State {
 
     State(const SimulationOptions& o, std::filesystem::path result_folder)
         : options(o), folder(std::move(result_folder)) {
-        counting.target = (options.console != nullptr ? options.console : &nowhere)->rdbuf();
+        show_console(options.console);
         units.console = &console;
         units.relaxation_observer = options.relaxation_observer;
         model->aquifer_solver.configure(options);
+    }
+
+    // The console lines go to `shown`, or nowhere when it is nullptr.
+    void show_console(std::ostream* shown) {
+        if (shown == nullptr) shown = &nowhere;
+        counting.target = shown->rdbuf();
     }
 
     void warn(const std::string& text) {
@@ -341,7 +347,7 @@ std::uint64_t Simulation::periods_closed() const { return state_->periods_closed
 std::uint64_t Simulation::console_bytes() const { return state_->counting.count; }
 
 void Simulation::set_console(std::ostream* console) {
-    state_->counting.target = (console != nullptr ? console : &state_->nowhere)->rdbuf();
+    state_->show_console(console);
 }
 
 void Simulation::set_errors(std::ostream* errors) { state_->options.errors = errors; }
