@@ -13,7 +13,9 @@ namespace tidmor {
 
 namespace {
 
-constexpr std::string_view MAGIC = "TIDMOR checkpoint\n";
+// The first bytes of every checkpoint (a function, so that no object of
+// its own lies in the library's data, where a sanitizer build puts it).
+constexpr std::string_view magic() { return "TIDMOR checkpoint\n"; }
 
 void digest(ByteWriter& out, const Sha256::Digest& d) {
     out.raw(std::string_view(reinterpret_cast<const char*>(d.data()), d.size()));
@@ -47,7 +49,7 @@ struct TemporaryFile {
 
 std::string encode_checkpoint(const CheckpointHeader& header, std::string_view state) {
     ByteWriter out;
-    out.raw(MAGIC);
+    out.raw(magic());
     out.u32(header.format);
     out.text(header.program);
     digest(out, header.control_file);
@@ -70,15 +72,15 @@ std::string encode_checkpoint(const CheckpointHeader& header, std::string_view s
 }
 
 DecodedCheckpoint decode_checkpoint(std::string_view bytes) {
-    if (bytes.substr(0, MAGIC.size()) != MAGIC) throw CheckpointDamaged("it is not a checkpoint of tidmor");
+    if (bytes.substr(0, magic().size()) != magic()) throw CheckpointDamaged("it is not a checkpoint of tidmor");
     const std::size_t seal_size = Sha256::Digest{}.size();
-    if (bytes.size() < MAGIC.size() + seal_size) throw CheckpointDamaged("it is cut short");
+    if (bytes.size() < magic().size() + seal_size) throw CheckpointDamaged("it is cut short");
     const std::string_view body = bytes.substr(0, bytes.size() - seal_size);
     ByteReader seal(bytes.substr(body.size()));
     if (digest(seal) != sha256_of(body)) throw CheckpointDamaged("it is cut short or damaged (its seal does not match)");
 
     DecodedCheckpoint out;
-    ByteReader in(body.substr(MAGIC.size()));
+    ByteReader in(body.substr(magic().size()));
     try {
         CheckpointHeader& h = out.header;
         h.format = in.u32();
