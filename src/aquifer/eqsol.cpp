@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 
+#include "aquifer/elimination_lanes.hpp"
 #include "aquifer/worker_team.hpp"
 #include "common/run_failure.hpp"
 #include "common/units.hpp"
@@ -28,23 +29,6 @@ constexpr int PARALLEL_MIN_EQUATIONS = 400;
 }
 
 constexpr std::size_t LD = Matrix1000::LEADING_DIMENSION;
-
-// One elimination step on one column j: row i (already divided by its
-// pivot) times the multiplier of row k is taken from every other row k.
-// The pivot column itself becomes exact zeros.
-inline void eliminate_column(double* a, int n, int i, int p, int j, const double* factor) {
-    double* column = a + static_cast<std::size_t>(j - 1) * LD;
-    const std::size_t row = static_cast<std::size_t>(i - 1);
-    const std::size_t rows = static_cast<std::size_t>(n);
-    if (j == p) {
-        for (std::size_t k = 0; k < row; ++k) column[k] = 0.0;
-        for (std::size_t k = row + 1; k < rows; ++k) column[k] = 0.0;
-        return;
-    }
-    const double pivot_row_value = column[row];
-    for (std::size_t k = 0; k < row; ++k) column[k] = column[k] - factor[k] * pivot_row_value;
-    for (std::size_t k = row + 1; k < rows; ++k) column[k] = column[k] - factor[k] * pivot_row_value;
-}
 
 // Row i's pivot: the first entry of largest magnitude along the row.
 inline int pivot_column(const double* a, int n, int i, double& v) {
@@ -79,8 +63,9 @@ const Array1<std::int32_t, BOUNDARY_NODES>& eqsol_pivot_columns(const Model& m) 
 
 // The elimination of row i from every other row k, A(k,j) - f_k * A(i,j), is
 // carried out column by column so that each pass runs down one contiguous
-// column: every element still receives the same single operation with the
-// same operands as in the row-by-row order, so the results are bit-identical.
+// column (in the lanes of the run's instruction set): every element still
+// receives the same single operation with the same operands as in the
+// row-by-row order, so the results are bit-identical.
 // The columns of one step are independent of each other, so in large
 // systems they are shared among the run's worker threads in contiguous
 // blocks: each column is still computed by the same operations in the same
@@ -117,10 +102,12 @@ void EQSOL(Model& m, Units& units, RecordedSystem* record) {
         if (v == 0.0 || std::isnan(v)) singular_system(units, i, n);
         double* factor = factors_of_step(i);
         scale_row_and_take_factors(a, n, i, p, v, factor);
+        const EliminationStep step{a, LD, static_cast<std::size_t>(n), static_cast<std::size_t>(i - 1),
+                                   static_cast<std::size_t>(p - 1), factor};
         const auto columns = [&](int part) {  // a block of columns per thread
             int first, last;
             part_range(n + 1, part, parts, first, last);
-            for (int j = first + 1; j <= last; ++j) eliminate_column(a, n, i, p, j, factor);
+            eliminate_step(solver.vector_path, step, static_cast<std::size_t>(first), static_cast<std::size_t>(last));
         };
         if (parts > 1)
             solver.team().run(parts, columns);
@@ -134,14 +121,11 @@ void EQSOL(Model& m, Units& units, RecordedSystem* record) {
 // Column N+1 receives, at step i, first the division of its row-i entry by
 // the pivot, then b(k) - f_k * b(i) for every other row k in increasing
 // order: the same operations on the same operands as in EQSOL.
-void replay_elimination(const RecordedSystem& record, int n, double* b, BoundaryArray& x_eq) {
+void replay_elimination(const RecordedSystem& record, int n, double* b, BoundaryArray& x_eq, VectorPath path) {
     const std::size_t rows = static_cast<std::size_t>(n);
     for (std::size_t row = 0; row < rows; ++row) {
         b[row] = b[row] / record.pivot[row];
-        const double pivot_row_value = b[row];
-        const double* factor = record.factors.data() + row * rows;
-        for (std::size_t k = 0; k < row; ++k) b[k] = b[k] - factor[k] * pivot_row_value;
-        for (std::size_t k = row + 1; k < rows; ++k) b[k] = b[k] - factor[k] * pivot_row_value;
+        eliminate_step(path, EliminationStep{b, 0, rows, row, NO_PIVOT, record.factors.data() + row * rows}, 0, 1);
     }
     for (std::size_t row = 0; row < rows; ++row) x_eq[record.pivot_col[row]] = b[row];
 }

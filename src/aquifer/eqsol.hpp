@@ -24,6 +24,7 @@
 
 #include "common/fixed_array.hpp"
 #include "common/units.hpp"
+#include "common/vector_path.hpp"
 #include "model/model.hpp"
 
 namespace tidmor {
@@ -36,8 +37,8 @@ void EQSOL(Model& m, Units& units, RecordedSystem* record = nullptr);
 // Pushes a new right-hand side b (0-based, N entries, overwritten) through
 // a recorded elimination of N equations and scatters the solution into
 // x_eq: the same bits as EQSOL on the recorded matrix with b in column N+1,
-// in O(N^2).
-void replay_elimination(const RecordedSystem& record, int n, double* b, BoundaryArray& x_eq);
+// in O(N^2), in the lanes of `path` (one the machine runs).
+void replay_elimination(const RecordedSystem& record, int n, double* b, BoundaryArray& x_eq, VectorPath path);
 
 // Pivot column chosen for each row by the last EQSOL call on this model
 // (rows 1..N_EQ of that call). Scratch of the solver, exposed for tests.

@@ -91,7 +91,7 @@ void solve_recorded(Model& m, int n, const RecordedSystem& record) {
         }
     }
     m.EQUATIONS.N_EQ = n;
-    replay_elimination(record, n, b, m.EQUATIONS.X_EQ);
+    replay_elimination(record, n, b, m.EQUATIONS.X_EQ, m.aquifer_solver.vector_path);
     recover_boundary_values(m);
     add_back_well(m);
 }

@@ -72,7 +72,7 @@ TEST(ReplayedElimination, EqualsTheFullEliminationForManyRightHandSides) {
             for (int i = 1; i <= n; ++i) f.EQUATIONS.A_EQ(i, n + 1) = b[static_cast<std::size_t>(i - 1)];
             f.EQUATIONS.N_EQ = n;
             EQSOL(f, full.units);
-            replay_elimination(record, n, b.data(), m.EQUATIONS.X_EQ);
+            replay_elimination(record, n, b.data(), m.EQUATIONS.X_EQ, m.aquifer_solver.vector_path);
             for (int j = 1; j <= n; ++j)
                 ASSERT_TRUE(same_bits(m.EQUATIONS.X_EQ[j], f.EQUATIONS.X_EQ[j]))
                     << "n " << n << " right-hand side " << r << " unknown " << j << ": " << m.EQUATIONS.X_EQ[j]

@@ -1,0 +1,37 @@
+#include "aquifer/elimination_lanes.hpp"
+
+namespace tidmor {
+
+namespace {
+
+// The plain loop: each row other than the pivot row, in increasing order.
+void eliminate_step_scalar(const EliminationStep& s, std::size_t first, std::size_t last) {
+    for (std::size_t j = first; j < last; ++j) {
+        double* column = s.a + j * s.ld;
+        if (j == s.pivot) {
+            for (std::size_t k = 0; k < s.row; ++k) column[k] = 0.0;
+            for (std::size_t k = s.row + 1; k < s.rows; ++k) column[k] = 0.0;
+            continue;
+        }
+        const double pivot_row_value = column[s.row];
+        for (std::size_t k = 0; k < s.row; ++k) column[k] = column[k] - s.factor[k] * pivot_row_value;
+        for (std::size_t k = s.row + 1; k < s.rows; ++k) column[k] = column[k] - s.factor[k] * pivot_row_value;
+    }
+}
+
+}  // namespace
+
+void eliminate_step(VectorPath path, const EliminationStep& step, std::size_t first, std::size_t last) {
+    switch (path) {
+#if defined(__x86_64__)
+        case VectorPath::SSE2: return eliminate_step_sse2(step, first, last);
+        case VectorPath::AVX2: return eliminate_step_avx2(step, first, last);
+#endif
+#if defined(__aarch64__)
+        case VectorPath::NEON: return eliminate_step_neon(step, first, last);
+#endif
+        default: return eliminate_step_scalar(step, first, last);
+    }
+}
+
+}  // namespace tidmor

@@ -1,0 +1,62 @@
+#pragma once
+// One step of the Gauss-Jordan elimination on a block of columns, in the
+// lanes of one instruction set. For every column j of [first, last) other
+// than the pivot column, every row k other than the pivot row receives
+//   A(k, j) = A(k, j) - f_k * A(row, j)
+// (one multiply and one subtract, never fused); the pivot column becomes
+// exact zeros outside the pivot row. The lanes run down a column, each lane
+// one row; the pivot row goes through the lanes with the others and its
+// saved value is written back, so every entry ends with the bits of the
+// scalar loop. All indices 0-based; `pivot` past the columns (NO_PIVOT)
+// when the block has none.
+#include <cstddef>
+
+#include "common/vector_path.hpp"
+
+namespace tidmor {
+
+inline constexpr std::size_t NO_PIVOT = static_cast<std::size_t>(-1);
+
+struct EliminationStep {
+    double* a;              // column-major block
+    std::size_t ld;         // its leading dimension
+    std::size_t rows;       // rows 0..rows-1 take part
+    std::size_t row;        // the pivot row, already divided by its pivot
+    std::size_t pivot;      // the pivot column, or NO_PIVOT
+    const double* factor;   // multiplier of each row (the pivot column before this step)
+};
+
+void eliminate_step(VectorPath path, const EliminationStep& step, std::size_t first, std::size_t last);
+
+// The loop over the columns of a block with the operations of one
+// instruction set: LANES provides the register type and its width, load,
+// store, broadcast, multiply and subtract. Instantiated in the file of that
+// instruction set.
+template <class LANES>
+void eliminate_columns_in_lanes(const EliminationStep& s, std::size_t first, std::size_t last) {
+    constexpr std::size_t W = LANES::WIDTH;
+    const std::size_t full = s.rows - s.rows % W;
+    for (std::size_t j = first; j < last; ++j) {
+        double* column = s.a + j * s.ld;
+        if (j == s.pivot) {
+            const double kept = column[s.row];
+            for (std::size_t k = 0; k < s.rows; ++k) column[k] = 0.0;
+            column[s.row] = kept;
+            continue;
+        }
+        const double pivot_row_value = column[s.row];
+        const auto value = LANES::broadcast(pivot_row_value);
+        std::size_t k = 0;
+        for (; k < full; k += W)
+            LANES::store(column + k, LANES::subtract(LANES::load(column + k),
+                                                     LANES::multiply(LANES::load(s.factor + k), value)));
+        for (; k < s.rows; ++k) column[k] = column[k] - s.factor[k] * pivot_row_value;
+        column[s.row] = pivot_row_value;
+    }
+}
+
+void eliminate_step_sse2(const EliminationStep& step, std::size_t first, std::size_t last);
+void eliminate_step_avx2(const EliminationStep& step, std::size_t first, std::size_t last);
+void eliminate_step_neon(const EliminationStep& step, std::size_t first, std::size_t last);
+
+}  // namespace tidmor

@@ -1,0 +1,80 @@
+// The elimination step in the lanes of every instruction set this machine
+// runs gives the bits of the plain loop: column blocks of every length
+// around the lane widths, the pivot row at the start, inside and in the
+// tail, a pivot column inside the block, and entries that are zeros of
+// both signs, subnormal, infinite or not a number.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "aquifer/elimination_lanes.hpp"
+
+namespace tidmor {
+namespace {
+
+std::uint64_t bits(double v) {
+    std::uint64_t b;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
+}
+
+double awkward(std::mt19937_64& rng) {
+    std::uniform_real_distribution<double> u(-2.0, 2.0);
+    switch (rng() % 16) {
+        case 0: return 0.0;
+        case 1: return -0.0;
+        case 2: return 0x1p-1070;
+        case 3: return std::numeric_limits<double>::infinity();
+        case 4: return std::numeric_limits<double>::quiet_NaN();
+        case 5: return 0x1.fffffffffffffp1023;
+        default: return u(rng);
+    }
+}
+
+TEST(EliminationLanes, EveryPathGivesTheBitsOfThePlainLoop) {
+    std::mt19937_64 rng(20261210);
+    const std::size_t ld = 23;
+    int compared = 0;
+    for (std::size_t rows = 1; rows <= ld; ++rows) {
+        for (std::size_t row : {std::size_t{0}, rows / 2, rows - 1}) {
+            std::vector<double> start(ld * 9), factor(rows);
+            for (double& v : start) v = awkward(rng);
+            for (double& f : factor) f = awkward(rng);
+            const std::size_t pivot = rows % 3 == 0 ? NO_PIVOT : 1 + rows % 7;
+            std::vector<double> plain = start;
+            eliminate_step(VectorPath::SCALAR, EliminationStep{plain.data(), ld, rows, row, pivot, factor.data()}, 0, 9);
+            for (VectorPath path : vector_paths_here()) {
+                std::vector<double> lanes = start;
+                // Two blocks, as two threads would take them.
+                const EliminationStep step{lanes.data(), ld, rows, row, pivot, factor.data()};
+                eliminate_step(path, step, 0, 4);
+                eliminate_step(path, step, 4, 9);
+                for (std::size_t k = 0; k < lanes.size(); ++k)
+                    ASSERT_EQ(bits(lanes[k]), bits(plain[k]))
+                        << vector_path_name(path) << ": rows " << rows << ", row " << row << ", entry " << k;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GE(compared, 3 * 23);
+}
+
+TEST(EliminationLanes, PivotColumnBecomesZerosOutsideItsRow) {
+    const std::size_t rows = 7;
+    for (VectorPath path : vector_paths_here()) {
+        std::vector<double> a(rows * 2, 3.0), factor(rows, 0.5);
+        a[rows + 4] = -1.25;
+        eliminate_step(path, EliminationStep{a.data(), rows, rows, 4, 1, factor.data()}, 1, 2);
+        for (std::size_t k = 0; k < rows; ++k)
+            EXPECT_EQ(bits(a[rows + k]), bits(k == 4 ? -1.25 : 0.0)) << vector_path_name(path) << " row " << k;
+        for (std::size_t k = 0; k < rows; ++k) EXPECT_EQ(a[k], 3.0) << "column outside the block";
+    }
+}
+
+}  // namespace
+}  // namespace tidmor
