@@ -1,5 +1,6 @@
 // G and H of the current boundary polygon.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -8,10 +9,10 @@
 #include <utility>
 
 #include "aquifer/boundary_elements.hpp"
+#include "aquifer/kernel_lanes.hpp"
 #include "aquifer/worker_team.hpp"
 #include "common/constants.hpp"
 #include "common/elementary.hpp"
-#include "common/elementary_batch.hpp"
 
 namespace tidmor {
 
@@ -97,7 +98,10 @@ void keep_this_call(AquiferSolver::KernelIntegrals& k, int n, const BoundaryArra
 // and element ends have the same coordinate bits as a pair of the last call
 // are the stored results of the same operations on the same values (the
 // length of an element is computed from its ends alone): the sums below
-// see the same bits.
+// see the same bits. A row first takes the integrals of every element it
+// does not keep, several elements at once in the lanes of the run's
+// instruction set (each lane one element, its sums over the points in
+// order), then adds them into the row element by element as before.
 void MATRIX(Model& m) {
     const int n = boundary_node_count(m);
     const auto& x_bnd = m.NODE_PROPERTIES.X_BND;
@@ -150,65 +154,55 @@ void MATRIX(Model& m) {
         kept = nullptr;
     }
 
+    // What the integrals read of each element, computed once for all rows.
+    BoundaryArray MINUS_DZ_EL, DX_EL;
+    for (int e = 1; e <= n; ++e) {
+        MINUS_DZ_EL[e] = z_bnd[NODE1_EL[e]] - z_bnd[NODE2_EL[e]];
+        DX_EL[e] = x_bnd[NODE2_EL[e]] - x_bnd[NODE1_EL[e]];
+    }
+    const KernelElements elements{gauss_x,          gauss_z,      &MINUS_DZ_EL[1], &DX_EL[1],
+                                  &LEN_EL[1],       &xi_gauss[1], &w_gauss[1]};
+
     const int parts = n >= PARALLEL_MIN_NODES ? m.aquifer_solver.team_size() : 1;
     const auto rows = [&](int part) {  // a block of rows per thread
         int first, last;
         part_range(n, part, parts, first, last);
+        // The integrals of one row, element e at e-1, and the elements to integrate.
+        std::array<double, BOUNDARY_NODES> row_h1, row_h2, row_g1, row_g2;
+        std::array<std::int32_t, BOUNDARY_NODES> to_integrate;
+        const KernelRow row{row_h1.data(), row_h2.data(), row_g1.data(), row_g2.data()};
         for (int i = first + 1; i <= last; ++i) {
             for (int j = 1; j <= n; ++j) {
                 h_coef(i, j) = 0.0;
                 g_coef(i, j) = 0.0;
             }
-            const double xi = x_bnd[i];
-            const double zi = z_bnd[i];
-            double s = 0.0;
+            const std::int32_t last_i = kept ? kept->last_node[static_cast<std::size_t>(i)] : 0;
+            int count = 0;
             for (int e = 1; e <= n; ++e) {
-                const int ja = NODE1_EL[e];
-                const int jb = NODE2_EL[e];
-                const double x1 = x_bnd[ja], z1 = z_bnd[ja];
-                const double x2 = x_bnd[jb], z2 = z_bnd[jb];
-                const double l = LEN_EL[e];
-                double h1 = 0.0, h2 = 0.0, g1 = 0.0, g2 = 0.0;
-                const std::size_t pair = static_cast<std::size_t>(e - 1) * nn + static_cast<std::size_t>(i - 1);
-                const std::int32_t last_i = kept ? kept->last_node[static_cast<std::size_t>(i)] : 0;
+                const std::size_t at = static_cast<std::size_t>(e - 1);
                 const std::int32_t last_e = kept ? kept->last_element[static_cast<std::size_t>(e)] : 0;
                 if (last_i != 0 && last_e != 0) {
                     const std::size_t last_pair = static_cast<std::size_t>(last_e - 1) * static_cast<std::size_t>(kept->n) +
                                                   static_cast<std::size_t>(last_i - 1);
-                    h1 = kept->h1[last_pair];
-                    h2 = kept->h2[last_pair];
-                    g1 = kept->g1[last_pair];
-                    g2 = kept->g2[last_pair];
+                    row_h1[at] = kept->h1[last_pair];
+                    row_h2[at] = kept->h2[last_pair];
+                    row_g1[at] = kept->g1[last_pair];
+                    row_g2[at] = kept->g2[last_pair];
                 } else {
-                    // The logs of the 15 points in one batch (the same bits as one
-                    // by one); each sum still runs over the points in order.
-                    double log_inv_r[GAUSS_POINTS];
-                    const double* points_x = gauss_x + static_cast<std::size_t>(e - 1) * GAUSS_POINTS;
-                    const double* points_z = gauss_z + static_cast<std::size_t>(e - 1) * GAUSS_POINTS;
-                    for (int k = 1; k <= GAUSS_POINTS; ++k) {
-                        const double xik = xi_gauss[k];
-                        const double w = w_gauss[k];
-                        const double x = points_x[k - 1];
-                        const double z = points_z[k - 1];
-                        const double rx = xi - x;
-                        const double rz = zi - z;
-                        const double r = std::sqrt(rx * rx + rz * rz);
-                        const double c = (z1 - z2) * rx + (x2 - x1) * rz;
-                        const double hk = c / (r * r * 4.0 * PI_SINGLE) * w;
-                        h1 = h1 + (1.0 - xik) * hk * 0.5;
-                        h2 = h2 + hk * (1.0 + xik) * 0.5;
-                        log_inv_r[k - 1] = 1.0 / r;
-                    }
-                    cr_log_batch(vector_path, log_inv_r, log_inv_r, GAUSS_POINTS);
-                    for (int k = 1; k <= GAUSS_POINTS; ++k) {
-                        const double xik = xi_gauss[k];
-                        const double w = w_gauss[k];
-                        const double gk = log_inv_r[k - 1] / four_pi * l * w;
-                        g1 = g1 + (1.0 - xik) * gk * 0.5;
-                        g2 = g2 + gk * (1.0 + xik) * 0.5;
-                    }
+                    to_integrate[static_cast<std::size_t>(count++)] = e - 1;
                 }
+            }
+            integrate_kernels(vector_path, elements, x_bnd[i], z_bnd[i], to_integrate.data(), count, row);
+
+            double s = 0.0;
+            for (int e = 1; e <= n; ++e) {
+                const int ja = NODE1_EL[e];
+                const int jb = NODE2_EL[e];
+                const double l = LEN_EL[e];
+                const std::size_t at = static_cast<std::size_t>(e - 1);
+                double h1 = row_h1[at], h2 = row_h2[at], g1 = row_g1[at], g2 = row_g2[at];
                 if (kept) {
+                    const std::size_t pair = at * nn + static_cast<std::size_t>(i - 1);
                     kept->next_h1[pair] = h1;
                     kept->next_h2[pair] = h2;
                     kept->next_g1[pair] = g1;
