@@ -25,21 +25,22 @@ make_case wave_only coupled_beach 's/^1  1 .*I_INFIL.*/0  1      I_INFIL (aquife
 make_case fine coupled_beach 's/^244.0  50 /88.0  50 /' 's/^0.0141  0.01  0.5 /0.0141  0.01  0.14/'
 make_case drained drained_beach 's/^964.0  50 /244.0  50 /' 's/^0.0141  0.01  0.5 /0.0141  0.01  0.25/'
 
-# Instructions of one run (callgrind), in G.
+# Instructions of one run (callgrind), in G; the callgrind output is kept as $work/DIR.cg.
 count() {
   local exe="$1" dir="$2"; shift 2
-  (cd "$work/$dir" && valgrind --tool=callgrind --callgrind-out-file="$work/cg.out" "$exe" "$@" \
+  (cd "$work/$dir" && valgrind --tool=callgrind --callgrind-out-file="$work/$dir.cg" "$exe" "$@" \
      >/dev/null 2>"$work/cg.err")
   sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$work/cg.err" | awk '{printf "%.3f", $1 / 1e9}'
 }
 
 row() {
   local label="$1" dir="$2"; shift 2
-  local now; now="$(count "$program" "$dir" "$@")"
   if [ -n "$baseline" ]; then
     local before; before="$(count "$baseline" "$dir" "$@")"
+    local now; now="$(count "$program" "$dir" "$@")"
     printf '%-58s %9s G %9s G %7.2fx\n' "$label" "$now" "$before" "$(echo "$before / $now" | bc -l)"
   else
+    local now; now="$(count "$program" "$dir" "$@")"
     printf '%-58s %9s G\n' "$label" "$now"
   fi
   echo "$now" > "$work/$dir.count"
@@ -53,13 +54,21 @@ row "coupled beach, L_ELEM 0.14 m, 11 wave periods, --threads 1" fine --threads 
 printf 'coupled example against the aquifer-off beach: %.1fx\n' \
   "$(echo "$(cat "$work/coupled.count") / $(cat "$work/wave_only.count")" | bc -l)"
 
+# The coupled example's callgrind output of this program (the last one written).
 echo
-echo "Share of the coupled example's instructions by function (callgrind, --threads 1)"
-(cd "$work/coupled" && valgrind --tool=callgrind --callgrind-out-file="$work/cg.out" "$program" --threads 1 \
-   >/dev/null 2>/dev/null)
-callgrind_annotate "$work/cg.out" 2>/dev/null | sed -n '/file:function/,$p' | sed -n '2,16p' |
+echo "Parts of the coupled example's run (--threads 1; instructions with what they call)"
+"$top/bench/callgrind_calls.py" "$work/coupled.cg" tidmor::AQUIFER_INI tidmor::DINFIL_MODEL \
+  tidmor::solve_boundary_system tidmor::MATRIX tidmor::integrate_kernels_ tidmor::EQSOL tidmor::eliminate_step_ \
+  tidmor::replay_elimination tidmor::assemble_boundary_system tidmor::aquifer_geometry_fault tidmor::WAVE_MODEL \
+  tidmor::SEDIMENT_TRANSPORT tidmor::BEACH tidmor::OUTPUT
+echo
+echo "Elementary functions per call in the same run (cr_log_batch: one call per group of kernel integrals)"
+"$top/bench/callgrind_calls.py" "$work/coupled.cg" tidmor::cr_ tidmor::fast::log_batch_ \
+  "tidmor::fast::{anonymous}::log_first_step"
+echo
+echo "Share of the coupled example's instructions by function (callgrind, --threads 1, callees excluded)"
+callgrind_annotate "$work/coupled.cg" 2>/dev/null | sed -n '/file:function/,$p' | sed -n '2,16p' |
   sed -e 's/ \[[^]]*\]$//' -e 's/(tidmor::[^)]*)//g' -e 's/???://'
-
 echo
 echo "Drained beach, L_ELEM 0.25 m, 30 wave periods: wall time, one run each"
 wall() {
