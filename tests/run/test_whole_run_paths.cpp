@@ -1,6 +1,6 @@
 // The whole runs again on every vector path this machine runs, each with one
-// thread without reuse and with three threads and reuse: the same bytes as
-// the expected files every time (the default run, widest path, one thread
+// thread without reuse and with one, two and three threads and reuse: the
+// same bytes as the expected files every time (the default run, widest path, one thread
 // per core and reuse, is WholeRun's).
 #include <gtest/gtest.h>
 
@@ -23,7 +23,11 @@ struct Setting {
     const char* arguments;
     const char* label;
 };
-const Setting SETTINGS[] = {{"--threads 1 --no-reuse", "one_thread_no_reuse"}, {"--threads 3", "three_threads"}};
+const Setting SETTINGS[] = {{"--threads 1 --no-reuse", "one_thread_no_reuse"},
+                            {"--threads 1", "one_thread"},
+                            {"--threads 2", "two_threads"},
+                            {"--threads 3", "three_threads"}};
+constexpr int SETTING_COUNT = sizeof SETTINGS / sizeof SETTINGS[0];
 
 using Variant = std::tuple<std::string, VectorPath, int>;
 
@@ -48,7 +52,7 @@ std::vector<Variant> variants() {
     std::vector<Variant> all;
     for (const std::string& folder : case_folders())
         for (VectorPath path : vector_paths_here())
-            for (int setting = 0; setting < 2; ++setting) all.emplace_back(folder, path, setting);
+            for (int setting = 0; setting < SETTING_COUNT; ++setting) all.emplace_back(folder, path, setting);
     return all;
 }
 
