@@ -148,8 +148,10 @@ struct Simulation::State {
         for (const std::string& warning : input_warnings(m)) warn(warning);
         if (!well_warning.empty()) warn(well_warning);
         if (const std::string every_step = every_step_snapshot_warning(m); !every_step.empty()) warn(every_step);
-        if (m.INDEX_INFIL.I_INFIL == 1)
+        if (m.INDEX_INFIL.I_INFIL == 1) {
             if (const std::string shortfall = m.aquifer_solver.start_team(); !shortfall.empty()) warn(shortfall);
+            m.aquifer_solver.fit_cache_to_address_space();
+        }
     }
 
     void require(Stage wanted, const char* call) const {

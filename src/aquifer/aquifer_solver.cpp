@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "common/address_space.hpp"
+
 namespace tidmor {
 
 void AquiferSolver::configure(const AquiferSolverSettings& options) {
@@ -36,6 +38,11 @@ std::string AquiferSolver::start_team() {
            " threads asked for the aquifer step could be started (" + started.shortfall() + "): it runs on " +
            std::to_string(started.size()) + (one_let_go ? ", leaving the memory of one to the run" : "") +
            ", with the same results";
+}
+
+void AquiferSolver::fit_cache_to_address_space() {
+    const std::size_t half_left = address_space_left() / 2;
+    if (half_left < cache.capacity()) cache.set_capacity(half_left);
 }
 
 }  // namespace tidmor

@@ -35,6 +35,11 @@ struct AquiferSolver {
     // Starts the team now (more than one thread asked for) and returns a
     // warning line when some threads could not be started; "" otherwise.
     std::string start_team();
+    // Under an address-space limit, bounds the recorded systems to half of
+    // the address space still free, so that they never take the memory the
+    // rest of the run needs (the result files, the console); to be called
+    // once the team is started.
+    void fit_cache_to_address_space();
     bool reuse = true;  // reuse cached boundary systems
     VectorPath vector_path = VectorPath::SCALAR;  // the kernels' instruction set, runs here
     BoundarySystemCache cache;
