@@ -47,7 +47,8 @@ bool time_step(Model& m, Units& units, bool infiltration_given) {
             return "step " + value_text(m.N_CAL.N_STEP) + ", TIME = " + time_text(t.TIME) + " s";
         };
         if (!aquifer_breakdown(m).empty()) check_aquifer_state(m, when());
-        // A geometry whose recorded system was reused had its elements tested when first met.
+        // A geometry whose recorded system was reused had its elements tested
+        // when first met (one solved ahead is tested at its first use).
         const bool new_geometry = m.aquifer_solver.hits == hits;
         if (const std::string fault = aquifer_geometry_fault(m, new_geometry, AQUIFER_WIDTH); !fault.empty())
             geometry_failure(fault, when());
@@ -56,7 +57,10 @@ bool time_step(Model& m, Units& units, bool infiltration_given) {
     }
     WAVE_MODEL(m);
     SEDIMENT_TRANSPORT(m);
-    if (m.INDEX_INFIL.I_MORPH == 1 && period_closes(m)) BEACH(m);
+    if (m.INDEX_INFIL.I_MORPH == 1 && period_closes(m)) {
+        BEACH(m);
+        if (m.INDEX_INFIL.I_INFIL == 1) m.aquifer_solver.profile_updated(m);
+    }
     const bool period_closed = period_closes(m);
     if (period_closed) {
         write_console(*units.console, progress_line(m));

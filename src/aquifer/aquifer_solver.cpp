@@ -1,12 +1,18 @@
 #include "aquifer/aquifer_solver.hpp"
 
+#include <new>
 #include <thread>
 
+#include "aquifer/ahead_solver.hpp"
 #include "common/address_space.hpp"
 
 namespace tidmor {
 
+AquiferSolver::AquiferSolver() { configure(AquiferSolverSettings{}); }
+AquiferSolver::~AquiferSolver() = default;
+
 void AquiferSolver::configure(const AquiferSolverSettings& options) {
+    ahead_.reset();
     threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
     if (threads < 1) threads = 1;
     if (team_ && team_->size() != threads) team_.reset();
@@ -17,8 +23,24 @@ void AquiferSolver::configure(const AquiferSolverSettings& options) {
     cache.set_capacity(options.cache_bytes);
     factor.assign(Matrix1000::LEADING_DIMENSION, 0.0);
     rhs.assign(Matrix1000::LEADING_DIMENSION, 0.0);
-    hits = misses = plain = 0;
+    hits = misses = plain = ahead = 0;
     kernels = KernelIntegrals{};
+    if (threads > 1 && reuse) {
+        try {
+            ahead_ = std::make_unique<AheadSolver>(vector_path);
+        } catch (const std::bad_alloc&) {
+            // Every geometry is solved by its step.
+        }
+    }
+}
+
+void AquiferSolver::profile_updated(const Model& m) {
+    if (!ahead_) return;
+    try {
+        ahead_->solve_ahead(m, cache.key_hashes());
+    } catch (const std::bad_alloc&) {
+        // Nothing is solved ahead this time.
+    }
 }
 
 WorkerTeam& AquiferSolver::team() {
@@ -26,7 +48,11 @@ WorkerTeam& AquiferSolver::team() {
     return *team_;
 }
 
-int AquiferSolver::team_size() { return threads > 1 ? team().size() : 1; }
+int AquiferSolver::team_size() {
+    if (threads <= 1) return 1;
+    const int size = team().size();
+    return ahead_ && ahead_->busy() && size > 1 ? size - 1 : size;
+}
 
 std::string AquiferSolver::start_team() {
     if (threads <= 1) return "";

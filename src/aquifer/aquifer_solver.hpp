@@ -17,8 +17,14 @@
 
 namespace tidmor {
 
+class AheadSolver;
+struct Model;
+
 struct AquiferSolver {
-    AquiferSolver() { configure(AquiferSolverSettings{}); }
+    AquiferSolver();
+    ~AquiferSolver();
+    AquiferSolver(const AquiferSolver&) = delete;
+    AquiferSolver& operator=(const AquiferSolver&) = delete;
 
     // Threads (0 = one per core), reuse and the cache bound from the run's
     // options; drops what the cache held.
@@ -30,7 +36,8 @@ struct AquiferSolver {
     // system refuses some (the team says why).
     WorkerTeam& team();
     // The threads that take part in a parallel loop: `threads`, or the
-    // team's size once it is started.
+    // team's size once it is started; one fewer while a system is being
+    // solved ahead, whose thread then has that core.
     int team_size();
     // Starts the team now (more than one thread asked for) and returns a
     // warning line when some threads could not be started; "" otherwise.
@@ -41,6 +48,13 @@ struct AquiferSolver {
     // once the team is started.
     void fit_cache_to_address_space();
     bool reuse = true;  // reuse cached boundary systems
+
+    // The solves ahead of the time steps (more than one thread and reuse
+    // on), or nullptr.
+    AheadSolver* ahead_solver() { return ahead_.get(); }
+    // After a profile update of m: the geometries the next wave period will
+    // likely meet are solved ahead.
+    void profile_updated(const Model& m);
     VectorPath vector_path = VectorPath::SCALAR;  // the kernels' instruction set, runs here
     BoundarySystemCache cache;
 
@@ -77,9 +91,11 @@ struct AquiferSolver {
     std::uint64_t hits = 0;    // geometry found: right-hand side and replay only
     std::uint64_t misses = 0;  // full solve, recorded
     std::uint64_t plain = 0;   // full solve outside the cache (reuse off, or codes it does not cover)
+    std::uint64_t ahead = 0;   // first use of a geometry solved ahead: right-hand side and replay only
 
 private:
     std::unique_ptr<WorkerTeam> team_;
+    std::unique_ptr<AheadSolver> ahead_;
 };
 
 }  // namespace tidmor

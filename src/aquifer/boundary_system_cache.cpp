@@ -80,7 +80,7 @@ std::size_t RecordedSystem::bytes() const {
            pivot_col.size() * sizeof(std::int32_t);
 }
 
-const RecordedSystem* BoundarySystemCache::find(const BoundarySystemKey& key) {
+RecordedSystem* BoundarySystemCache::find(const BoundarySystemKey& key) {
     const auto range = index_.equal_range(key.hash());
     for (auto it = range.first; it != range.second; ++it) {
         if (!it->second->key.same_bits(key)) continue;
@@ -113,6 +113,13 @@ bool BoundarySystemCache::insert(RecordedSystem&& record) {
     bytes_ += size;
     if (bytes_ > peak_bytes_) peak_bytes_ = bytes_;
     return true;
+}
+
+std::vector<std::uint64_t> BoundarySystemCache::key_hashes() const {
+    std::vector<std::uint64_t> hashes;
+    hashes.reserve(index_.size());
+    for (const auto& entry : index_) hashes.push_back(entry.first);
+    return hashes;
 }
 
 void BoundarySystemCache::set_capacity(std::size_t bytes) {

@@ -48,6 +48,9 @@ struct RecordedSystem {
     std::vector<double> pivot;
     std::vector<double> factors;
     std::vector<double> phi_well, dphi_well;
+    // Solved ahead of the step that first uses it (AheadSolver), which is
+    // still to come: that step tests the geometry as a new one.
+    bool solved_ahead = false;
 
     // Storage for a system of n equations (whatever it held is overwritten by the solve).
     void size_for(int n);
@@ -63,7 +66,7 @@ public:
 
     // The recorded system of this geometry (now the most recently used), or
     // nullptr.
-    const RecordedSystem* find(const BoundarySystemKey& key);
+    RecordedSystem* find(const BoundarySystemKey& key);
 
     // Stores a completed record; the least recently used ones go until it
     // fits. A record larger than the whole bound, or one whose entry the
@@ -78,6 +81,8 @@ public:
     std::size_t bytes() const { return bytes_; }
     std::size_t entries() const { return lru_.size(); }
     std::size_t peak_bytes() const { return peak_bytes_; }
+    // The hash of every geometry held.
+    std::vector<std::uint64_t> key_hashes() const;
 
 private:
     using Lru = std::list<RecordedSystem>;

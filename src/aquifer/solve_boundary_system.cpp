@@ -2,8 +2,10 @@
 #include <cstddef>
 #include <new>
 
+#include "aquifer/ahead_solver.hpp"
 #include "aquifer/boundary_elements.hpp"
 #include "aquifer/eqsol.hpp"
+#include "aquifer/recorded_solve.hpp"
 
 namespace tidmor {
 
@@ -15,6 +17,8 @@ void clear_system(Model& m, int n) {
         for (int i = 1; i <= n; ++i) a_eq(i, j) = 0.0;
 }
 
+}  // namespace
+
 void full_solve(Model& m, Units& units, RecordedSystem* record) {
     clear_system(m, m.CONFIG_BOUND.N_BND);
     MATRIX(m);
@@ -25,9 +29,7 @@ void full_solve(Model& m, Units& units, RecordedSystem* record) {
     add_back_well(m);
 }
 
-// The cache covers head-given (1, 4) and derivative-given (2) nodes: for
-// them the matrix is fixed by the geometry and the code-2 set.
-bool cacheable(const Model& m, int n) {
+bool cacheable_system(const Model& m, int n) {
     if (n < 1 || n > MAX_EQUATIONS) return false;
     for (int j = 1; j <= n; ++j) {
         const int code = m.NODE_PROPERTIES.KODE_BND[j];
@@ -50,8 +52,6 @@ void make_key(const Model& m, int n, BoundarySystemKey& key) {
     key.z_well = key.well ? m.WELL.Z_WELL : 0.0;
 }
 
-// What a later solve of the same geometry reads: the column of G or H
-// that the right-hand side takes for each node, and the well.
 void record_geometry(const Model& m, int n, RecordedSystem& record) {
     const auto nn = static_cast<std::size_t>(n);
     for (int j = 1; j <= n; ++j) {
@@ -62,6 +62,8 @@ void record_geometry(const Model& m, int n, RecordedSystem& record) {
         record.dphi_well[static_cast<std::size_t>(j - 1)] = m.WELL.DPHI_WELL[j];
     }
 }
+
+namespace {
 
 // A geometry met before: TRANS's subtraction of the well from the stored
 // well values, the right-hand side of assemble_boundary_system (for each
@@ -101,7 +103,7 @@ void solve_recorded(Model& m, int n, const RecordedSystem& record) {
 void solve_boundary_system(Model& m, Units& units) {
     AquiferSolver& solver = m.aquifer_solver;
     const int n = m.CONFIG_BOUND.N_BND;
-    if (!solver.reuse || !cacheable(m, n)) {
+    if (!solver.reuse || !cacheable_system(m, n)) {
         ++solver.plain;
         full_solve(m, units, nullptr);
         return;
@@ -109,10 +111,28 @@ void solve_boundary_system(Model& m, Units& units) {
     // The cache only saves work: memory it cannot get for a geometry means
     // this geometry is solved without it, to the same bits.
     RecordedSystem& record = solver.record;
+    AheadSolver* ahead = solver.ahead_solver();
     try {
         make_key(m, n, solver.probe);
-        if (const RecordedSystem* found = solver.cache.find(solver.probe)) {
-            ++solver.hits;
+        RecordedSystem* found = nullptr;
+        if (ahead) {
+            ahead->shoreline_met(m.WAVE_CONSI.N_SHORE);
+            ahead->collect(solver.cache);
+            found = solver.cache.find(solver.probe);
+            if (!found && ahead->wait_for(solver.probe)) {
+                ahead->collect(solver.cache);
+                found = solver.cache.find(solver.probe);
+            }
+        } else {
+            found = solver.cache.find(solver.probe);
+        }
+        if (found) {
+            if (found->solved_ahead) {
+                found->solved_ahead = false;
+                ++solver.ahead;
+            } else {
+                ++solver.hits;
+            }
             solve_recorded(m, n, *found);
             return;
         }

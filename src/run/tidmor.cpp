@@ -37,7 +37,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
     const auto count_solves = [&simulation, &counts] {
         if (!simulation) return;
         const AquiferSolver& s = simulation->model().aquifer_solver;
-        counts = {s.hits, s.misses, s.plain, s.cache.entries(), s.cache.bytes(), s.cache.peak_bytes()};
+        counts = {s.hits, s.misses, s.plain, s.ahead, s.cache.entries(), s.cache.bytes(), s.cache.peak_bytes()};
     };
     std::ostream* console_now = &console;
     // With the progress line on, console lines pass through a buffer that

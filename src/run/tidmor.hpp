@@ -18,6 +18,7 @@ int TIDMOR(std::ostream& console, std::ostream& errors, const RunOptions& option
 // How the run's aquifer solves went, for benchmarks and tests.
 struct AquiferSolveCounts {
     std::uint64_t hits = 0, misses = 0, plain = 0;  // solves by path (AquiferSolver)
+    std::uint64_t ahead = 0;                        // first uses of geometries solved ahead
     std::size_t cache_entries = 0;                  // geometries held at the end
     std::size_t cache_bytes = 0;                    // their memory at the end
     std::size_t cache_peak_bytes = 0;               // the most the cache held

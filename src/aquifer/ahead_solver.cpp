@@ -1,0 +1,240 @@
+#include "aquifer/ahead_solver.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <new>
+#include <ostream>
+#include <streambuf>
+#include <system_error>
+#include <utility>
+
+#include "aquifer/aquifer_rec.hpp"
+#include "aquifer/recorded_solve.hpp"
+#include "common/elementary_accurate.hpp"
+
+namespace tidmor {
+
+namespace {
+
+// The console of the thread's model: what a failing solve would print
+// there is printed by the step that meets the geometry.
+class DiscardedLines : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+}  // namespace
+
+AheadSolver::~AheadSolver() {
+    if (!started_) return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    work_.notify_one();
+    thread_.join();
+}
+
+void AheadSolver::shoreline_met(int n_shore) {
+    if (n_shore < 0) return;
+    const auto at = static_cast<std::size_t>(n_shore);
+    try {
+        if (at >= met_.size()) met_.resize(at + 1, 0);
+        if (met_[at]) return;
+        met_order_.push_back(n_shore);
+        met_[at] = 1;
+    } catch (const std::bad_alloc&) {
+        // Fewer geometries are guessed.
+    }
+}
+
+void AheadSolver::solve_ahead(const Model& m, std::vector<std::uint64_t> cached) {
+    std::vector<int> met;
+    met.swap(met_order_);
+    std::fill(met_.begin(), met_.end(), std::uint8_t{0});
+    if (met.empty()) return;
+    std::sort(cached.begin(), cached.end());
+    std::unique_ptr<Blocks> blocks;
+    try {
+        blocks = std::make_unique<Blocks>();
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    blocks->FINAL_INI = m.FINAL_INI;
+    blocks->FINAL_INIC = m.FINAL_INIC;
+    blocks->SED_INT = m.SED_INT;
+    blocks->CROSS_DIS = m.CROSS_DIS;
+    blocks->Z_BED = m.BEACH_PROFILE.Z_BED;
+    blocks->L_ELEMENT = m.L_ELEMENT;
+    blocks->CAPILLARY = m.CAPILLARY;
+    blocks->SED_TRANS = m.SED_TRANS;
+    blocks->CONSTS = m.CONSTS;
+    blocks->WAVE_CONSD = m.WAVE_CONSD;
+    blocks->X_WELL = m.WELL.X_WELL;
+    blocks->Z_WELL = m.WELL.Z_WELL;
+    blocks->Q_WELL = m.WELL.Q_WELL;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (failed_) return;
+        pending_ = std::move(blocks);
+        ++generation_;
+        // Last first: the thread takes from the back.
+        queue_.swap(met);
+        cached_.swap(cached);
+        taken_.clear();
+    }
+    if (!started_) {
+        try {
+            thread_ = std::thread([this] { work(); });
+            started_ = true;
+        } catch (const std::system_error&) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            failed_ = true;
+            queue_.clear();
+            return;
+        }
+    }
+    work_.notify_one();
+}
+
+void AheadSolver::collect(BoundarySystemCache& cache) {
+    std::vector<RecordedSystem> ready;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (ready_.empty()) return;
+        ready.swap(ready_);
+    }
+    // A record the cache has no room for is dropped: the step solves it.
+    for (RecordedSystem& record : ready) {
+        record.solved_ahead = true;
+        cache.insert(std::move(record));
+    }
+}
+
+bool AheadSolver::wait_for(const BoundarySystemKey& key) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (in_hand_ && in_hand_->same_bits(key)) {
+        finished_.wait(lock, [&] { return in_hand_ == nullptr; });
+        return true;
+    }
+    try {
+        taken_.push_back(key);
+    } catch (const std::bad_alloc&) {
+        // The thread may then solve it as well, to no use.
+    }
+    return false;
+}
+
+void AheadSolver::wait_until_idle() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    finished_.wait(lock, [&] { return failed_ || !started_ || (queue_.empty() && in_hand_ == nullptr); });
+}
+
+std::uint64_t AheadSolver::solved() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return solved_;
+}
+
+bool AheadSolver::left_to_step(const BoundarySystemKey& key, std::uint64_t hash) const {
+    if (std::binary_search(cached_.begin(), cached_.end(), hash)) return true;
+    for (const BoundarySystemKey& taken : taken_)
+        if (taken.same_bits(key)) return true;
+    for (const RecordedSystem& record : ready_)
+        if (record.key.same_bits(key)) return true;
+    return false;
+}
+
+bool AheadSolver::solve_one(Model& own, Units& units, int n_shore, RecordedSystem& record) {
+    try {
+        own.WAVE_CONSI.N_SHORE = n_shore;
+        AQUIFER_REC(own, units);
+        const int n = own.CONFIG_BOUND.N_BND;
+        if (!cacheable_system(own, n)) return false;
+        make_key(own, n, record.key);
+        const std::uint64_t hash = record.key.hash();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (left_to_step(record.key, hash)) return false;
+            in_hand_ = &record.key;
+        }
+        record.size_for(n);
+        full_solve(own, units, &record);
+        record_geometry(own, n, record);
+        return true;
+    } catch (...) {
+        // Left for the step that meets it, which fails or warns as it would have.
+        return false;
+    }
+}
+
+void AheadSolver::work() {
+    std::unique_ptr<Model> own;
+    DiscardedLines discarded;
+    std::ostream console(&discarded);
+    Units units;
+    units.console = &console;
+    std::uint64_t generation = 0;
+    std::unique_lock<std::mutex> lock(mutex_);
+    try {
+        lock.unlock();
+        own = make_model();
+        AquiferSolverSettings settings;
+        settings.threads = 1;
+        settings.reuse = true;
+        settings.cache_bytes = 0;
+        settings.vector_path = vector_path_;
+        own->aquifer_solver.configure(settings);
+        lock.lock();
+    } catch (const std::bad_alloc&) {
+        lock.lock();
+        failed_ = true;
+        queue_.clear();
+        finished_.notify_all();
+        return;
+    }
+    for (;;) {
+        work_.wait(lock, [&] { return stop_ || !queue_.empty(); });
+        if (stop_) break;
+        if (generation != generation_) {
+            const Blocks& b = *pending_;
+            own->FINAL_INI = b.FINAL_INI;
+            own->FINAL_INIC = b.FINAL_INIC;
+            own->SED_INT = b.SED_INT;
+            own->CROSS_DIS = b.CROSS_DIS;
+            own->BEACH_PROFILE.Z_BED = b.Z_BED;
+            own->L_ELEMENT = b.L_ELEMENT;
+            own->CAPILLARY = b.CAPILLARY;
+            own->SED_TRANS = b.SED_TRANS;
+            own->CONSTS = b.CONSTS;
+            own->WAVE_CONSD = b.WAVE_CONSD;
+            own->WELL.X_WELL = b.X_WELL;
+            own->WELL.Z_WELL = b.Z_WELL;
+            own->WELL.Q_WELL = b.Q_WELL;
+            generation = generation_;
+        }
+        const int n_shore = queue_.back();
+        queue_.pop_back();
+        busy_.store(true, std::memory_order_relaxed);
+        lock.unlock();
+        RecordedSystem record;
+        const bool solved = solve_one(*own, units, n_shore, record);
+        lock.lock();
+        in_hand_ = nullptr;
+        if (solved) {
+            try {
+                ready_.push_back(std::move(record));
+                ++solved_;
+            } catch (const std::bad_alloc&) {
+                // Dropped: the step solves it.
+            }
+        }
+        busy_.store(false, std::memory_order_relaxed);
+        finished_.notify_all();
+    }
+    lock.unlock();
+    // The kernels this thread evaluated may have used MPFR.
+    accurate::release_thread_caches();
+}
+
+}  // namespace tidmor
