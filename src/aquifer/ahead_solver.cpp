@@ -128,7 +128,7 @@ bool AheadSolver::wait_for(const BoundarySystemKey& key) {
 
 void AheadSolver::wait_until_idle() {
     std::unique_lock<std::mutex> lock(mutex_);
-    finished_.wait(lock, [&] { return failed_ || !started_ || (queue_.empty() && in_hand_ == nullptr); });
+    finished_.wait(lock, [&] { return failed_ || !started_ || (queue_.empty() && !busy()); });
 }
 
 std::uint64_t AheadSolver::solved() const {

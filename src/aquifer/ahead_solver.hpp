@@ -125,7 +125,7 @@ private:
     const BoundarySystemKey* in_hand_ = nullptr;  // the geometry being solved
     std::vector<RecordedSystem> ready_;     // solved, not yet collected
     std::uint64_t solved_ = 0;
-    std::atomic<bool> busy_{false};
+    std::atomic<bool> busy_{false};  // a shoreline index taken from the queue and not done (set under the mutex)
 };
 
 }  // namespace tidmor

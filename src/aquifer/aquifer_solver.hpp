@@ -52,6 +52,7 @@ struct AquiferSolver {
     // The solves ahead of the time steps (more than one thread and reuse
     // on), or nullptr.
     AheadSolver* ahead_solver() { return ahead_.get(); }
+    const AheadSolver* ahead_solver() const { return ahead_.get(); }
     // After a profile update of m: the geometries the next wave period will
     // likely meet are solved ahead.
     void profile_updated(const Model& m);
