@@ -115,7 +115,9 @@ void AheadSolver::collect(BoundarySystemCache& cache) {
 bool AheadSolver::wait_for(const BoundarySystemKey& key) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (in_hand_ && in_hand_->same_bits(key)) {
-        finished_.wait(lock, [&] { return in_hand_ == nullptr; });
+        // Until this geometry is done, not the next one the thread takes.
+        const std::uint64_t ended = ended_;
+        finished_.wait(lock, [&] { return ended_ != ended; });
         return true;
     }
     try {
@@ -221,6 +223,7 @@ void AheadSolver::work() {
         const bool solved = solve_one(*own, units, n_shore, record);
         lock.lock();
         in_hand_ = nullptr;
+        ++ended_;
         if (solved) {
             try {
                 ready_.push_back(std::move(record));

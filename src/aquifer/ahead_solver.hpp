@@ -123,6 +123,7 @@ private:
     std::vector<std::uint64_t> cached_;     // key hashes left out, sorted
     std::vector<BoundarySystemKey> taken_;  // geometries the step solves itself
     const BoundarySystemKey* in_hand_ = nullptr;  // the geometry being solved
+    std::uint64_t ended_ = 0;               // shoreline indices taken and done with
     std::vector<RecordedSystem> ready_;     // solved, not yet collected
     std::uint64_t solved_ = 0;
     std::atomic<bool> busy_{false};  // a shoreline index taken from the queue and not done (set under the mutex)
