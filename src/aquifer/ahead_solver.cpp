@@ -120,6 +120,8 @@ bool AheadSolver::wait_for(const BoundarySystemKey& key) {
         finished_.wait(lock, [&] { return ended_ != ended; });
         return true;
     }
+    // An idle thread with nothing to do needs no word.
+    if (queue_.empty() && !busy()) return false;
     try {
         taken_.push_back(key);
     } catch (const std::bad_alloc&) {

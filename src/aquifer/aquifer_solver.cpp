@@ -35,7 +35,9 @@ void AquiferSolver::configure(const AquiferSolverSettings& options) {
 }
 
 void AquiferSolver::profile_updated(const Model& m) {
-    if (!ahead_) return;
+    // A system that refused the team some of its threads has none to spare,
+    // nor the memory of the thread's model.
+    if (!ahead_ || (team_ && !team_->shortfall().empty())) return;
     try {
         ahead_->solve_ahead(m, cache.key_hashes());
     } catch (const std::bad_alloc&) {
