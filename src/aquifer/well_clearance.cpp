@@ -28,6 +28,8 @@ std::string well_text(const Model& m) {
 std::string nearest_text(const Model& m, const blocks::NODE_PROPERTIES& nodes, const blocks::CONFIG_BOUND& counts,
                          const WellClearance& well) {
     const int e = well.element;
+    // A well position too large for any distance to be finite has no nearest element.
+    if (e < 1 || e > counts.N_BND) return "no element at a finite distance";
     const int f = e == counts.N_BND ? 1 : e + 1;
     return "the " + outline_part(nodes, counts, m.CONSTS.X_LAND, e) + " (the element from (" +
            value_text(nodes.X_BND[e]) + ", " + value_text(nodes.Z_BND[e]) + ") to (" + value_text(nodes.X_BND[f]) +
