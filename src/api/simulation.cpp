@@ -14,6 +14,7 @@
 #include "api/variables.hpp"
 #include "aquifer/aquifer_geometry_check.hpp"
 #include "aquifer/aquifer_ini.hpp"
+#include "common/discard_buffer.hpp"
 #include "common/message_text.hpp"
 #include "input/control_file.hpp"
 #include "input/input_data.hpp"
@@ -28,14 +29,6 @@
 namespace tidmor {
 
 namespace {
-
-// Takes every character and keeps none: the console or result files of a
-// Simulation that does not write them.
-class DiscardBuffer : public std::streambuf {
-protected:
-    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
 
 // Passes every character on to `target` and counts those it takes: the
 // console, whose length so far a checkpoint keeps.

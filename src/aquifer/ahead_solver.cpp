@@ -4,27 +4,15 @@
 #include <cstddef>
 #include <new>
 #include <ostream>
-#include <streambuf>
 #include <system_error>
 #include <utility>
 
 #include "aquifer/aquifer_rec.hpp"
 #include "aquifer/recorded_solve.hpp"
+#include "common/discard_buffer.hpp"
 #include "common/elementary_accurate.hpp"
 
 namespace tidmor {
-
-namespace {
-
-// The console of the thread's model: what a failing solve would print
-// there is printed by the step that meets the geometry.
-class DiscardedLines : public std::streambuf {
-protected:
-    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
-
-}  // namespace
 
 AheadSolver::~AheadSolver() {
     if (!started_) return;
@@ -174,7 +162,9 @@ bool AheadSolver::solve_one(Model& own, Units& units, int n_shore, RecordedSyste
 
 void AheadSolver::work() {
     std::unique_ptr<Model> own;
-    DiscardedLines discarded;
+    // The console of the thread's model: what a failing solve would print
+    // there is printed by the step that meets the geometry.
+    DiscardBuffer discarded;
     std::ostream console(&discarded);
     Units units;
     units.console = &console;
