@@ -81,6 +81,47 @@ void keep_this_call(AquiferSolver::KernelIntegrals& k, int n, const BoundaryArra
     k.n = n;
 }
 
+// Parts of MATRIX's rows among the threads; more threads than this share
+// the rows among this many.
+constexpr int MAX_PARTS = 64;
+
+// The rows of each part, first_row[part] to first_row[part+1] (0-based, half
+// open), in contiguous blocks of about equal work. With kept integrals the
+// work of the rows differs widely: a row of a node that moved integrates
+// every element, one of a kept node only the elements that moved, and the
+// moved nodes lie together along the face, so blocks of equal row counts
+// would leave one thread with most of the work. A row's work is taken as
+// its integrated elements (about 15 logarithms and their arithmetic each)
+// plus the summing of every element into the row.
+void balance_rows(const AquiferSolver::KernelIntegrals* kept, int n, int parts, std::array<int, MAX_PARTS + 1>& first_row) {
+    first_row[0] = 0;
+    for (int part = 1; part <= parts; ++part) first_row[static_cast<std::size_t>(part)] = n;
+    if (parts <= 1) return;
+    if (!kept) {
+        for (int part = 1; part < parts; ++part) {
+            int first, last;
+            part_range(n, part, parts, first, last);
+            first_row[static_cast<std::size_t>(part)] = first;
+        }
+        return;
+    }
+    constexpr std::int64_t INTEGRATION_WEIGHT = 64;  // an integrated element against a summed one
+    std::int64_t kept_elements = 0;
+    for (int e = 1; e <= n; ++e) kept_elements += kept->last_element[static_cast<std::size_t>(e)] != 0;
+    const auto work_of_row = [&](int i) {
+        const std::int64_t integrated = kept->last_node[static_cast<std::size_t>(i)] != 0 ? n - kept_elements : n;
+        return integrated * INTEGRATION_WEIGHT + n;
+    };
+    std::int64_t total = 0;
+    for (int i = 1; i <= n; ++i) total += work_of_row(i);
+    std::int64_t done = 0;
+    int part = 1;
+    for (int i = 1; i <= n && part < parts; ++i) {
+        done += work_of_row(i);
+        while (part < parts && done * parts >= total * part) first_row[static_cast<std::size_t>(part++)] = i;
+    }
+}
+
 }  // namespace
 
 // For collocation node i and element e the kernels are integrated with the
@@ -93,8 +134,8 @@ void keep_this_call(AquiferSolver::KernelIntegrals& k, int n, const BoundaryArra
 //   (1/2 pi) int_0^l (1 - s/l) ln(1/s) ds = l (1.5 - ln l) / (4 pi).
 // H needs no such care: c vanishes on the element's own line.
 // Each row is computed by its own operations from the nodes alone, so the
-// rows are shared among the run's worker threads, in contiguous blocks,
-// without changing a bit. With reuse on, the integrals of a pair whose node
+// rows are shared among the run's worker threads, in contiguous blocks of
+// about equal work, without changing a bit. With reuse on, the integrals of a pair whose node
 // and element ends have the same coordinate bits as a pair of the last call
 // are the stored results of the same operations on the same values (the
 // length of an element is computed from its ends alone): the sums below
@@ -163,10 +204,12 @@ void MATRIX(Model& m) {
     const KernelElements elements{gauss_x,          gauss_z,      &MINUS_DZ_EL[1], &DX_EL[1],
                                   &LEN_EL[1],       &xi_gauss[1], &w_gauss[1]};
 
-    const int parts = n >= PARALLEL_MIN_NODES ? m.aquifer_solver.team_size() : 1;
+    const int parts = n >= PARALLEL_MIN_NODES ? std::min(m.aquifer_solver.team_size(), MAX_PARTS) : 1;
+    std::array<int, MAX_PARTS + 1> first_row;
+    balance_rows(kept, n, parts, first_row);
     const auto rows = [&](int part) {  // a block of rows per thread
-        int first, last;
-        part_range(n, part, parts, first, last);
+        const int first = first_row[static_cast<std::size_t>(part)];
+        const int last = first_row[static_cast<std::size_t>(part) + 1];
         // The integrals of one row, element e at e-1, and the elements to integrate.
         std::array<double, BOUNDARY_NODES> row_h1, row_h2, row_g1, row_g2;
         std::array<std::int32_t, BOUNDARY_NODES> to_integrate;
