@@ -193,7 +193,11 @@ void Simulation::initialize() {
             for (OutputUnit* unit : {&s.units.outw, &s.units.outb, &s.units.outg, &s.units.outs})
                 unit->stream = &s.nowhere;
         }
-        if (m.INDEX_INFIL.I_INFIL == 1) AQUIFER_INI(m, s.units);
+        if (m.INDEX_INFIL.I_INFIL == 1) {
+            AQUIFER_INI(m, s.units);
+            // The first period's geometries are solved ahead as well.
+            m.aquifer_solver.profile_updated(m);
+        }
         OUTPUT_INI(m, s.units);
     } catch (...) {
         s.stage = State::Stage::failed;
@@ -335,6 +339,7 @@ void Simulation::resume(const std::string& program) {
     s.counting.count = h.console_bytes;
     s.bed_below_bottom_told = h.bed_below_bottom_told;
     s.snapshots.resume(h.snapshots);
+    if (s.model->INDEX_INFIL.I_INFIL == 1) s.model->aquifer_solver.profile_updated(*s.model);
     s.stage = State::Stage::running;
 }
 
@@ -416,6 +421,8 @@ void Simulation::set_bed(std::span<const double> z_bed) {
             throw std::invalid_argument("Z_BED: the value for node " + std::to_string(k + 1) + " is not finite");
     std::copy(z_bed.begin(), z_bed.end(), m.BEACH_PROFILE.Z_BED.v.begin());
     bed_slopes(m);
+    // Geometries solved ahead for the bed that was are of no more use.
+    if (m.INDEX_INFIL.I_INFIL == 1 && state_->stage == State::Stage::running) m.aquifer_solver.profile_updated(m);
 }
 
 void Simulation::set_infiltration(std::span<const double> infil) {

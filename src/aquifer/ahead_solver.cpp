@@ -24,28 +24,50 @@ AheadSolver::~AheadSolver() {
     thread_.join();
 }
 
+namespace {
+
+// How far ahead of the step the thread takes nodes in the first period: far
+// enough for the leapfrog (the step's own next node, the thread's, and the
+// step's next again while the thread finishes), near enough that a swash
+// turning back wastes little.
+constexpr int REACH = 4;
+
+}  // namespace
+
 void AheadSolver::shoreline_met(int n_shore) {
-    if (n_shore < 0) return;
+    if (n_shore < 1) return;
     const auto at = static_cast<std::size_t>(n_shore);
     try {
         if (at >= met_.size()) met_.resize(at + 1, 0);
-        if (met_[at]) return;
-        met_order_.push_back(n_shore);
         met_[at] = 1;
     } catch (const std::bad_alloc&) {
         // Fewer geometries are guessed.
     }
+    if (n_shore == last_met_) return;
+    if (last_met_ != 0) last_heading_ = n_shore > last_met_ ? 1 : -1;
+    last_met_ = n_shore;
+    if (!started_) return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        at_ = n_shore;
+        heading_ = last_heading_;
+    }
+    work_.notify_one();
 }
 
 void AheadSolver::solve_ahead(const Model& m, std::vector<std::uint64_t> cached) {
-    std::vector<int> met;
-    met.swap(met_order_);
-    std::fill(met_.begin(), met_.end(), std::uint8_t{0});
-    if (met.empty()) return;
+    std::vector<std::uint8_t> met;
+    met.swap(met_);
     std::sort(cached.begin(), cached.end());
     std::unique_ptr<Blocks> blocks;
+    std::vector<std::uint8_t> closed;
     try {
         blocks = std::make_unique<Blocks>();
+        // Every shoreline index of the grid, and those met beyond it (their
+        // rebuild fails, on the thread as on the step).
+        const std::size_t indices = std::max<std::size_t>(static_cast<std::size_t>(m.SED_INT.N_GRID) + 1, met.size());
+        met.resize(indices, 0);
+        closed.assign(indices, 0);
     } catch (const std::bad_alloc&) {
         return;
     }
@@ -67,23 +89,27 @@ void AheadSolver::solve_ahead(const Model& m, std::vector<std::uint64_t> cached)
         if (failed_) return;
         pending_ = std::move(blocks);
         ++generation_;
-        // Last first: the thread takes from the back.
-        queue_.swap(met);
+        met_before_.swap(met);
+        guessing_ = std::find(met_before_.begin(), met_before_.end(), std::uint8_t{1}) == met_before_.end();
+        closed_.swap(closed);
         cached_.swap(cached);
         taken_.clear();
+        at_ = last_met_;
+        heading_ = last_heading_;
     }
-    if (!started_) {
-        try {
-            thread_ = std::thread([this] { work(); });
-            started_ = true;
-        } catch (const std::system_error&) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            failed_ = true;
-            queue_.clear();
-            return;
-        }
-    }
+    start();
     work_.notify_one();
+}
+
+void AheadSolver::start() {
+    if (started_) return;
+    try {
+        thread_ = std::thread([this] { work(); });
+        started_ = true;
+    } catch (const std::system_error&) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        failed_ = true;
+    }
 }
 
 void AheadSolver::collect(BoundarySystemCache& cache) {
@@ -108,8 +134,9 @@ bool AheadSolver::wait_for(const BoundarySystemKey& key) {
         finished_.wait(lock, [&] { return ended_ != ended; });
         return true;
     }
-    // An idle thread with nothing to do needs no word.
-    if (queue_.empty() && !busy()) return false;
+    if (at_ >= 1 && static_cast<std::size_t>(at_) < closed_.size()) closed_[static_cast<std::size_t>(at_)] = 1;
+    // Only a thread at work may have taken it already.
+    if (!busy()) return false;
     try {
         taken_.push_back(key);
     } catch (const std::bad_alloc&) {
@@ -120,7 +147,7 @@ bool AheadSolver::wait_for(const BoundarySystemKey& key) {
 
 void AheadSolver::wait_until_idle() {
     std::unique_lock<std::mutex> lock(mutex_);
-    finished_.wait(lock, [&] { return failed_ || !started_ || (queue_.empty() && !busy()); });
+    finished_.wait(lock, [&] { return failed_ || !started_ || (!busy() && next_index() == 0); });
 }
 
 std::uint64_t AheadSolver::solved() const {
@@ -135,6 +162,33 @@ bool AheadSolver::left_to_step(const BoundarySystemKey& key, std::uint64_t hash)
     for (const RecordedSystem& record : ready_)
         if (record.key.same_bits(key)) return true;
     return false;
+}
+
+int AheadSolver::next_index() const {
+    if (!pending_ || at_ < 1) return 0;
+    const int indices = static_cast<int>(closed_.size());
+    const auto in_range = [indices](int q) { return q >= 1 && q < indices; };
+    const auto met_before = [this](int q) { return met_before_[static_cast<std::size_t>(q)] != 0; };
+    const auto open = [this](int q) { return closed_[static_cast<std::size_t>(q)] == 0; };
+    // Ahead of the step: the first open node is the step's own next one,
+    // the next wanted one the thread's; with no other, the step's own.
+    int steps_next = 0;
+    bool steps_next_wanted = false;
+    for (int q = at_ + heading_, beyond = 1; in_range(q); q += heading_, ++beyond) {
+        if (!open(q)) continue;
+        const bool wanted = met_before(q) || (guessing_ && beyond <= REACH);
+        if (steps_next == 0) {
+            steps_next = q;
+            steps_next_wanted = wanted;
+        } else if (wanted) {
+            return q;
+        }
+    }
+    if (steps_next_wanted) return steps_next;
+    // Behind it, the nodes met before, nearest first.
+    for (int q = at_ - heading_; in_range(q); q -= heading_)
+        if (open(q) && met_before(q)) return q;
+    return 0;
 }
 
 bool AheadSolver::solve_one(Model& own, Units& units, int n_shore, RecordedSystem& record) {
@@ -183,12 +237,12 @@ void AheadSolver::work() {
     } catch (const std::bad_alloc&) {
         lock.lock();
         failed_ = true;
-        queue_.clear();
         finished_.notify_all();
         return;
     }
     for (;;) {
-        work_.wait(lock, [&] { return stop_ || !queue_.empty(); });
+        int n_shore = 0;
+        work_.wait(lock, [&] { return stop_ || (n_shore = next_index()) != 0; });
         if (stop_) break;
         if (generation != generation_) {
             const Blocks& b = *pending_;
@@ -207,8 +261,7 @@ void AheadSolver::work() {
             own->WELL.Q_WELL = b.Q_WELL;
             generation = generation_;
         }
-        const int n_shore = queue_.back();
-        queue_.pop_back();
+        closed_[static_cast<std::size_t>(n_shore)] = 1;
         busy_.store(true, std::memory_order_relaxed);
         lock.unlock();
         RecordedSystem record;

@@ -22,13 +22,20 @@
 // not fit) is dropped, and the step that meets the geometry fails or warns
 // as it would have.
 //
-// The steps of the new period meet the shoreline nodes in about the order
-// they were first met in the last one, so the thread takes them from the
-// other end: the step and the thread work toward each other and seldom
-// want the same geometry (a step that wants the one in hand waits for it;
-// one the step has taken on is skipped by the thread). Consecutive
-// shoreline nodes share most of their boundary, which the kernel integrals
-// kept between two MATRIX calls of the thread's own model make use of.
+// Which geometry the thread takes follows the step. The shoreline runs up
+// and down the beach a node or two at a time, so the next geometries the
+// step meets are those of the shoreline nodes ahead of it in the direction
+// it moves. The first of these still open is left to the step (it meets it
+// before the thread could finish it); the thread takes the next, then the
+// next open beyond the step's own, and so on: the step and the thread
+// leapfrog along the swash. It takes only nodes the last period met (a
+// node beyond them is seldom met: guessed, most would be wasted work that
+// keeps the core from the step's own loops), but in the first period, with
+// nothing met before it, the few nodes ahead of the step. With nothing
+// left ahead it takes the nodes met in the last period on the other side,
+// nearest first. Consecutive shoreline nodes share most of
+// their boundary, which the kernel integrals kept between two MATRIX calls
+// of the thread's own model make use of.
 //
 // Only the main thread calls the public functions.
 #include <atomic>
@@ -52,13 +59,18 @@ public:
     AheadSolver(const AheadSolver&) = delete;
     AheadSolver& operator=(const AheadSolver&) = delete;
 
+    // Starts the thread, which makes its model (24 MB, zeroed) while the
+    // run starts up; solve_ahead() starts it too.
+    void start();
+
     // A time step met this shoreline index with a cacheable boundary.
     void shoreline_met(int n_shore);
 
-    // After a profile update of m: drops what is still to be solved and
-    // solves the geometries of the shoreline indices met since the last
-    // call, for the profile m has now, leaving out those whose key hashes
-    // are in `cached` (the cache holds them, or a geometry of the same hash).
+    // For the profile m has now (at the start of a run and after each
+    // profile update): drops what was chosen for the last one and solves
+    // geometries of the shoreline indices ahead of the steps, those met
+    // since the last call first, leaving out those whose key hashes are in
+    // `cached` (the cache holds them, or a geometry of the same hash).
     void solve_ahead(const Model& m, std::vector<std::uint64_t> cached);
 
     // Moves the systems solved so far into the cache (each marked as solved
@@ -75,7 +87,8 @@ public:
     // leave it its core).
     bool busy() const { return busy_.load(std::memory_order_relaxed); }
 
-    // Waits until everything asked for is solved or dropped.
+    // Waits until the thread has nothing left to take for the step's
+    // present shoreline index and heading.
     void wait_until_idle();
 
     // Geometries solved ahead so far (used or not).
@@ -102,13 +115,16 @@ private:
     // to be solved.
     bool solve_one(Model& own, Units& units, int n_shore, RecordedSystem& record);
     bool left_to_step(const BoundarySystemKey& key, std::uint64_t hash) const;  // mutex held
+    // The shoreline index the thread takes next, or 0 for none (mutex held).
+    int next_index() const;
 
     const VectorPath vector_path_;
 
-    // The main thread's record of the period running: shoreline indices in
-    // the order first met.
-    std::vector<int> met_order_;
+    // The main thread's record of the period running: the shoreline
+    // indices met, and the last index met.
     std::vector<std::uint8_t> met_;
+    int last_met_ = 0;
+    int last_heading_ = 1;
 
     std::thread thread_;
     bool started_ = false;
@@ -117,9 +133,13 @@ private:
     bool failed_ = false;  // the thread or its model could not be had: no more solves ahead
     std::condition_variable work_, finished_;
     bool stop_ = false;
-    std::unique_ptr<Blocks> pending_;       // blocks of the latest profile update
-    std::uint64_t generation_ = 0;          // profile updates asked for
-    std::vector<int> queue_;                // shoreline indices still to solve, last first
+    std::unique_ptr<Blocks> pending_;       // blocks of the latest profile
+    std::uint64_t generation_ = 0;          // profiles asked for
+    int at_ = 0;                            // the step's shoreline index
+    int heading_ = 1;                       // +1 up the beach, -1 down, as it last moved
+    std::vector<std::uint8_t> met_before_;  // indices the last period met
+    bool guessing_ = true;                  // none: the nodes ahead of the step are guessed
+    std::vector<std::uint8_t> closed_;      // indices taken by the thread or the step, this profile
     std::vector<std::uint64_t> cached_;     // key hashes left out, sorted
     std::vector<BoundarySystemKey> taken_;  // geometries the step solves itself
     const BoundarySystemKey* in_hand_ = nullptr;  // the geometry being solved

@@ -59,7 +59,11 @@ int AquiferSolver::team_size() {
 std::string AquiferSolver::start_team() {
     if (threads <= 1) return "";
     const WorkerTeam& started = team();
-    if (started.size() == started.requested()) return "";
+    if (started.size() == started.requested()) {
+        // The thread of the solves ahead makes its model during the start-up.
+        if (ahead_) ahead_->start();
+        return "";
+    }
     // A started worker is let go again, to leave the run memory.
     const bool one_let_go = started.started() > started.size();
     return "only " + std::to_string(started.started()) + " of the " + std::to_string(started.requested()) +

@@ -54,6 +54,9 @@ struct Beaches {
             for (int g = 1; g <= n_shore; ++g) m->WAVE.H_DIM[g] = 0.05 * (n_shore + 1 - g) + 0.01 * steps;
             DINFIL_MODEL(*m, units);
         }
+        // The thread takes what it would while the next steps go on, to the
+        // end: the counts below do not depend on its speed.
+        ahead->aquifer_solver.ahead_solver()->wait_until_idle();
         for (int j = 1; j <= ahead->CONFIG_BOUND.N_BND; ++j) {
             ASSERT_TRUE(same_bits(ahead->NODE_PROPERTIES.PHI_BND[j], plain->NODE_PROPERTIES.PHI_BND[j]))
                 << "step " << steps << " node " << j;
@@ -63,7 +66,7 @@ struct Beaches {
     }
 
     // The profile update: the bed raised by `lift` everywhere, and the
-    // geometries of the period just ended solved ahead, to the end.
+    // geometries ahead of the step solved, to the end.
     void profile_update(double lift) {
         for (Model* m : {ahead.get(), plain.get()})
             for (int g = 1; g <= m->SED_INT.N_GRID; ++g) m->BEACH_PROFILE.Z_BED[g] = bed[g] + lift;
@@ -81,9 +84,12 @@ TEST(AquiferStepAhead, TheNextPeriodTakesTheGeometriesOfTheLastToTheSameBits) {
     const AquiferSolver& s = b.ahead->aquifer_solver;
     EXPECT_EQ(s.misses, 3u);
     EXPECT_EQ(s.hits, 1u);
+    // The step stands at 7, heading down: 6 and 8 are solved ahead, 7 is
+    // left to the step, which meets it first.
     b.profile_update(0.01);
-    EXPECT_EQ(s.ahead_solver()->solved(), 3u);
-    // Node 9 was not met in the last period: the step solves it.
+    EXPECT_EQ(s.ahead_solver()->solved(), 2u);
+    // Once the step has moved on to 8, 7 is behind it and the thread takes
+    // it. Node 9 was not met in the last period: the step solves it.
     for (int n_shore : {8, 7, 6, 9, 7}) b.step(n_shore);
     EXPECT_EQ(s.ahead, 3u);  // first uses of 8, 7 and 6
     EXPECT_EQ(s.misses, 4u);
@@ -97,13 +103,35 @@ TEST(AquiferStepAhead, TheNextPeriodTakesTheGeometriesOfTheLastToTheSameBits) {
     EXPECT_EQ(b.plain->aquifer_solver.plain, static_cast<std::uint64_t>(b.steps));
 }
 
+TEST(AquiferStepAhead, WithNothingMetBeforeTheNodesAheadOfTheStepAreGuessed) {
+    // As at the start of a run: the first period has no last one.
+    Beaches b;
+    b.profile_update(0.0);
+    const AquiferSolver& s = b.ahead->aquifer_solver;
+    EXPECT_EQ(s.ahead_solver()->solved(), 0u);  // no step has stood anywhere yet
+    b.step(6);
+    b.ahead->aquifer_solver.ahead_solver()->wait_until_idle();
+    // Up the beach (the way a swash starts): 7 to 10, four nodes ahead.
+    EXPECT_EQ(s.ahead_solver()->solved(), 4u);
+    // Each step on brings the guesses one node further.
+    for (int n_shore : {7, 8, 9, 10, 11}) b.step(n_shore);
+    EXPECT_EQ(s.ahead, 5u);
+    EXPECT_EQ(s.misses, 1u);
+    EXPECT_EQ(s.ahead_solver()->solved(), 9u);  // up to 15
+    // Turning back, the step finds what it met on the way up.
+    for (int n_shore : {10, 9, 8}) b.step(n_shore);
+    EXPECT_EQ(s.hits, 3u);
+}
+
 TEST(AquiferStepAhead, ASolveAheadThatFailsLeavesItsGeometryToTheStepThatMeetsIt) {
     Beaches b;
     for (int n_shore : {6, 7}) b.step(n_shore);
     // A shoreline beyond the wave grid of 30 nodes, as no step of a sound
     // run meets: its rebuild stops the run (numerical_failure) on the
-    // thread as it would on the step.
+    // thread as it would on the step. The step then stands at 5, so the
+    // thread takes 6, 7 and 40 in turn.
     b.ahead->aquifer_solver.ahead_solver()->shoreline_met(40);
+    b.ahead->aquifer_solver.ahead_solver()->shoreline_met(5);
     b.profile_update(0.02);
     const AquiferSolver& s = b.ahead->aquifer_solver;
     EXPECT_EQ(s.ahead_solver()->solved(), 2u);
