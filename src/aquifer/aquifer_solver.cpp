@@ -23,6 +23,7 @@ void AquiferSolver::configure(const AquiferSolverSettings& options) {
     cache.set_capacity(options.cache_bytes);
     factor.assign(Matrix1000::LEADING_DIMENSION, 0.0);
     rhs.assign(Matrix1000::LEADING_DIMENSION, 0.0);
+    rhs_weight.assign(Matrix1000::LEADING_DIMENSION, 0.0);
     hits = misses = plain = ahead = 0;
     kernels = KernelIntegrals{};
     if (threads > 1 && reuse) {

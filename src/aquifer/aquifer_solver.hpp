@@ -63,6 +63,7 @@ struct AquiferSolver {
     Array1<std::int32_t, Matrix1000::LEADING_DIMENSION> pivot_col;  // pivot column of each row
     std::vector<double> factor;  // multipliers of one elimination step, one per row
     std::vector<double> rhs;     // right-hand side pushed through a recorded elimination
+    std::vector<double> rhs_weight;  // the weight of each column in that right-hand side
     // The Gauss points of each element, (e-1)*GAUSS_POINTS + k-1; held with
     // the model, as the other fixed-size arrays of one solve.
     std::array<double, Matrix1000::LEADING_DIMENSION * GAUSS_POINTS> gauss_x, gauss_z;

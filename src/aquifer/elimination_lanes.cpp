@@ -19,7 +19,29 @@ void eliminate_step_scalar(const EliminationStep& s, std::size_t first, std::siz
     }
 }
 
+// The plain loop: column after column, each adding into every row.
+void sum_columns_scalar(const ColumnSum& s) {
+    for (std::size_t i = 0; i < s.rows; ++i) s.sum[i] = 0.0;
+    for (std::size_t j = 0; j < s.count; ++j) {
+        const double* column = s.columns + j * s.rows;
+        for (std::size_t i = 0; i < s.rows; ++i) s.sum[i] = s.sum[i] - column[i] * s.weight[j];
+    }
+}
+
 }  // namespace
+
+void sum_columns(VectorPath path, const ColumnSum& s) {
+    switch (path) {
+#if defined(__x86_64__)
+        case VectorPath::SSE2: return sum_columns_sse2(s);
+        case VectorPath::AVX2: return sum_columns_avx2(s);
+#endif
+#if defined(__aarch64__)
+        case VectorPath::NEON: return sum_columns_neon(s);
+#endif
+        default: return sum_columns_scalar(s);
+    }
+}
 
 void eliminate_step(VectorPath path, const EliminationStep& step, std::size_t first, std::size_t last) {
     switch (path) {

@@ -55,8 +55,59 @@ void eliminate_columns_in_lanes(const EliminationStep& s, std::size_t first, std
     }
 }
 
+// The right-hand side of a recorded system, the columns' multiples summed:
+//   sum(i) = 0, then for each column j in increasing order
+//   sum(i) = sum(i) - column_j(i) * weight_j
+// (a column that adds c * q has the weight -q: b + c*q and b - c*(-q) are
+// the same IEEE operations). The lanes run down the rows, several
+// registers at a time, each holding the sums of its rows over all columns.
+struct ColumnSum {
+    const double* columns;  // column-major, leading dimension `rows`
+    std::size_t rows, count;
+    const double* weight;   // one per column
+    double* sum;            // one per row
+};
+
+void sum_columns(VectorPath path, const ColumnSum& s);
+
+template <class LANES>
+void sum_columns_in_lanes(const ColumnSum& s) {
+    constexpr std::size_t W = LANES::WIDTH;
+    const auto zero = LANES::broadcast(0.0);
+    std::size_t i = 0;
+    for (; i + 4 * W <= s.rows; i += 4 * W) {
+        auto s0 = zero, s1 = zero, s2 = zero, s3 = zero;
+        for (std::size_t j = 0; j < s.count; ++j) {
+            const double* c = s.columns + j * s.rows + i;
+            const auto w = LANES::broadcast(s.weight[j]);
+            s0 = LANES::subtract(s0, LANES::multiply(LANES::load(c), w));
+            s1 = LANES::subtract(s1, LANES::multiply(LANES::load(c + W), w));
+            s2 = LANES::subtract(s2, LANES::multiply(LANES::load(c + 2 * W), w));
+            s3 = LANES::subtract(s3, LANES::multiply(LANES::load(c + 3 * W), w));
+        }
+        LANES::store(s.sum + i, s0);
+        LANES::store(s.sum + i + W, s1);
+        LANES::store(s.sum + i + 2 * W, s2);
+        LANES::store(s.sum + i + 3 * W, s3);
+    }
+    for (; i + W <= s.rows; i += W) {
+        auto s0 = zero;
+        for (std::size_t j = 0; j < s.count; ++j)
+            s0 = LANES::subtract(s0, LANES::multiply(LANES::load(s.columns + j * s.rows + i), LANES::broadcast(s.weight[j])));
+        LANES::store(s.sum + i, s0);
+    }
+    for (; i < s.rows; ++i) {
+        double t = 0.0;
+        for (std::size_t j = 0; j < s.count; ++j) t = t - s.columns[j * s.rows + i] * s.weight[j];
+        s.sum[i] = t;
+    }
+}
+
 void eliminate_step_sse2(const EliminationStep& step, std::size_t first, std::size_t last);
 void eliminate_step_avx2(const EliminationStep& step, std::size_t first, std::size_t last);
 void eliminate_step_neon(const EliminationStep& step, std::size_t first, std::size_t last);
+void sum_columns_sse2(const ColumnSum& s);
+void sum_columns_avx2(const ColumnSum& s);
+void sum_columns_neon(const ColumnSum& s);
 
 }  // namespace tidmor

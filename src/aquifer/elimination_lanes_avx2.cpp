@@ -24,5 +24,7 @@ void eliminate_step_avx2(const EliminationStep& step, std::size_t first, std::si
     eliminate_columns_in_lanes<Avx2>(step, first, last);
 }
 
+void sum_columns_avx2(const ColumnSum& s) { sum_columns_in_lanes<Avx2>(s); }
+
 }  // namespace tidmor
 #endif

@@ -24,5 +24,7 @@ void eliminate_step_neon(const EliminationStep& step, std::size_t first, std::si
     eliminate_columns_in_lanes<Neon>(step, first, last);
 }
 
+void sum_columns_neon(const ColumnSum& s) { sum_columns_in_lanes<Neon>(s); }
+
 }  // namespace tidmor
 #endif

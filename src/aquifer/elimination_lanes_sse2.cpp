@@ -23,5 +23,7 @@ void eliminate_step_sse2(const EliminationStep& step, std::size_t first, std::si
     eliminate_columns_in_lanes<Sse2>(step, first, last);
 }
 
+void sum_columns_sse2(const ColumnSum& s) { sum_columns_in_lanes<Sse2>(s); }
+
 }  // namespace tidmor
 #endif

@@ -4,6 +4,7 @@
 
 #include "aquifer/ahead_solver.hpp"
 #include "aquifer/boundary_elements.hpp"
+#include "aquifer/elimination_lanes.hpp"
 #include "aquifer/eqsol.hpp"
 #include "aquifer/recorded_solve.hpp"
 
@@ -67,8 +68,8 @@ namespace {
 
 // A geometry met before: TRANS's subtraction of the well from the stored
 // well values, the right-hand side of assemble_boundary_system (for each
-// row the same sum over j in increasing order, here run column by column),
-// and the recorded elimination.
+// row the same sum over j in increasing order, in the lanes of the run's
+// instruction set), and the recorded elimination.
 void solve_recorded(Model& m, int n, const RecordedSystem& record) {
     auto& nodes = m.NODE_PROPERTIES;
     const auto nn = static_cast<std::size_t>(n);
@@ -80,18 +81,13 @@ void solve_recorded(Model& m, int n, const RecordedSystem& record) {
             nodes.Q_BND[j] = nodes.Q_BND[j] - m.WELL.DPHI_WELL[j];
         }
     }
+    // A column of a given flux adds G * Q, one of a given head takes H * PHI
+    // away: as weights, -Q and PHI.
+    double* weight = m.aquifer_solver.rhs_weight.data();
+    for (int j = 1; j <= n; ++j)
+        weight[j - 1] = nodes.KODE_BND[j] == 2 ? -nodes.Q_BND[j] : nodes.PHI_BND[j];
     double* b = m.aquifer_solver.rhs.data();
-    for (std::size_t i = 0; i < nn; ++i) b[i] = 0.0;
-    for (int j = 1; j <= n; ++j) {
-        const double* column = record.coef.data() + static_cast<std::size_t>(j - 1) * nn;
-        if (nodes.KODE_BND[j] == 2) {
-            const double q = nodes.Q_BND[j];
-            for (std::size_t i = 0; i < nn; ++i) b[i] = b[i] + column[i] * q;
-        } else {
-            const double phi = nodes.PHI_BND[j];
-            for (std::size_t i = 0; i < nn; ++i) b[i] = b[i] - phi * column[i];
-        }
-    }
+    sum_columns(m.aquifer_solver.vector_path, ColumnSum{record.coef.data(), nn, nn, weight, b});
     m.EQUATIONS.N_EQ = n;
     replay_elimination(record, n, b, m.EQUATIONS.X_EQ, m.aquifer_solver.vector_path);
     recover_boundary_values(m);
