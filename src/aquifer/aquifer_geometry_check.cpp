@@ -127,10 +127,11 @@ std::string aquifer_geometry_fault(const Model& m, bool crossings, int width) {
             }
         }
     }
+    const FixedFit fits(width, OUTG_DECIMALS);
     for (int j = 1; j <= n; ++j) {
-        if (!fits_fixed(nodes.PHI_BND[j], width, OUTG_DECIMALS))
+        if (!fits(nodes.PHI_BND[j]))
             return value_fault(m, j, "head", nodes.PHI_BND[j], width);
-        if (!fits_fixed(nodes.Q_BND[j], width, OUTG_DECIMALS))
+        if (!fits(nodes.Q_BND[j]))
             return value_fault(m, j, "normal derivative", nodes.Q_BND[j], width);
     }
     return "";

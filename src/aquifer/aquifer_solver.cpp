@@ -22,6 +22,7 @@ void AquiferSolver::configure(const AquiferSolverSettings& options) {
     cache.clear();
     cache.set_capacity(options.cache_bytes);
     factor.assign(Matrix1000::LEADING_DIMENSION, 0.0);
+    active_columns.reserve(Matrix1000::LEADING_DIMENSION + 1);
     rhs.assign(Matrix1000::LEADING_DIMENSION, 0.0);
     rhs_weight.assign(Matrix1000::LEADING_DIMENSION, 0.0);
     hits = misses = plain = ahead = 0;

@@ -62,6 +62,7 @@ struct AquiferSolver {
     // Work space of one solve.
     Array1<std::int32_t, Matrix1000::LEADING_DIMENSION> pivot_col;  // pivot column of each row
     std::vector<double> factor;  // multipliers of one elimination step, one per row
+    std::vector<std::int32_t> active_columns;  // the columns an elimination step still updates
     std::vector<double> rhs;     // right-hand side pushed through a recorded elimination
     std::vector<double> rhs_weight;  // the weight of each column in that right-hand side
     // The Gauss points of each element, (e-1)*GAUSS_POINTS + k-1; held with

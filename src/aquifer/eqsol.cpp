@@ -1,5 +1,6 @@
 #include "aquifer/eqsol.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <string>
@@ -66,6 +67,14 @@ const Array1<std::int32_t, BOUNDARY_NODES>& eqsol_pivot_columns(const Model& m) 
 // column (in the lanes of the run's instruction set): every element still
 // receives the same single operation with the same operands as in the
 // row-by-row order, so the results are bit-identical.
+// The columns of earlier pivots are left alone. Such a column holds 1 in
+// its pivot's row and zeros elsewhere, and its row-i entry is a zero, so
+// with finite multipliers the update would only turn zeros into zeros
+// (perhaps of the other sign); no other column and no pivot search reads
+// more of it than that its entries are zeros. This halves the work. Once
+// a multiplier is not finite the update makes NaNs there, which the pivot
+// searches of later rows read, so from that step on every column is
+// updated, as written.
 // The columns of one step are independent of each other, so in large
 // systems they are shared among the run's worker threads in contiguous
 // blocks: each column is still computed by the same operations in the same
@@ -93,6 +102,12 @@ void EQSOL(Model& m, Units& units, RecordedSystem* record) {
             record->pivot[static_cast<std::size_t>(i - 1)] = v;
         }
     };
+    // The columns still to update (0-based, increasing): not yet a pivot's,
+    // and the right-hand side.
+    auto& active = solver.active_columns;
+    active.resize(static_cast<std::size_t>(n) + 1);
+    for (int j = 0; j <= n; ++j) active[static_cast<std::size_t>(j)] = j;
+    bool leave_pivot_columns = true;
 
     const int parts = n >= PARALLEL_MIN_EQUATIONS ? solver.team_size() : 1;
     for (int i = 1; i <= n; ++i) {
@@ -102,17 +117,35 @@ void EQSOL(Model& m, Units& units, RecordedSystem* record) {
         if (v == 0.0 || std::isnan(v)) singular_system(units, i, n);
         double* factor = factors_of_step(i);
         scale_row_and_take_factors(a, n, i, p, v, factor);
+        if (leave_pivot_columns)
+            for (int k = 0; k < n; ++k)
+                if (!std::isfinite(factor[k])) {
+                    leave_pivot_columns = false;
+                    break;
+                }
         const EliminationStep step{a, LD, static_cast<std::size_t>(n), static_cast<std::size_t>(i - 1),
                                    static_cast<std::size_t>(p - 1), factor};
+        const int columns_now = leave_pivot_columns ? static_cast<int>(active.size()) : n + 1;
         const auto columns = [&](int part) {  // a block of columns per thread
             int first, last;
-            part_range(n + 1, part, parts, first, last);
-            eliminate_step(solver.vector_path, step, static_cast<std::size_t>(first), static_cast<std::size_t>(last));
+            part_range(columns_now, part, parts, first, last);
+            if (!leave_pivot_columns) {
+                eliminate_step(solver.vector_path, step, static_cast<std::size_t>(first), static_cast<std::size_t>(last));
+                return;
+            }
+            // Runs of consecutive columns, one call each.
+            for (int c = first; c < last;) {
+                const int start = active[static_cast<std::size_t>(c)];
+                int end = start + 1;
+                for (++c; c < last && active[static_cast<std::size_t>(c)] == end; ++c) ++end;
+                eliminate_step(solver.vector_path, step, static_cast<std::size_t>(start), static_cast<std::size_t>(end));
+            }
         };
         if (parts > 1)
             solver.team().run(parts, columns);
         else
             columns(0);
+        if (leave_pivot_columns) active.erase(std::find(active.begin(), active.end(), p - 1));
     }
 
     for (int i = 1; i <= n; ++i) m.EQUATIONS.X_EQ[pivot_col[i]] = m.EQUATIONS.A_EQ(i, n + 1);

@@ -106,8 +106,7 @@ std::string format_fixed(double value, int width, int decimals) {
     return right_justify(text, width);
 }
 
-bool fits_fixed(double value, int width, int decimals) {
-    if (!std::isfinite(value)) return false;
+FixedFit::FixedFit(int width, int decimals) : width_(width), decimals_(decimals) {
     // Below 10^k - 1 in magnitude, with k the digits a negative number has
     // before the point, the rounded value has at most k of them and fits:
     // the usual case, decided without forming the text.
@@ -115,16 +114,22 @@ bool fits_fixed(double value, int width, int decimals) {
     if (digits >= 1) {
         double bound = 1.0;
         for (int i = 0; i < digits; ++i) bound = bound * 10.0;
-        if (std::fabs(value) < bound - 1.0) return true;
+        fits_below_ = bound - 1.0;
     }
+}
+
+bool FixedFit::fits_as_text(double value) const {
+    if (!std::isfinite(value)) return false;
     // snprintf counts the whole text even where the buffer cuts it.
     char text[32];
-    const int length = std::snprintf(text, sizeof text, "%.*f", decimals, value) + (decimals == 0 ? 1 : 0);
-    if (length <= width) return true;
+    const int length = std::snprintf(text, sizeof text, "%.*f", decimals_, value) + (decimals_ == 0 ? 1 : 0);
+    if (length <= width_) return true;
     // As format_fixed: the leading zero of a magnitude below 1 may go.
-    return length == width + 1 &&
+    return length == width_ + 1 &&
            (std::strncmp(text, "0.", 2) == 0 || std::strncmp(text, "-0.", 3) == 0);
 }
+
+bool fits_fixed(double value, int width, int decimals) { return FixedFit(width, decimals)(value); }
 
 std::string time_text(double seconds) {
     char text[32];

@@ -14,6 +14,7 @@
 //                    room; w asterisks when the value does not fit.
 // Rounding is that of the exact binary value, ties to even. The sign of a
 // negative value that rounds to zero is kept.
+#include <cmath>
 #include <string>
 
 namespace tidmor {
@@ -26,6 +27,19 @@ std::string format_fixed(double value, int width, int decimals);
 // Whether format_fixed writes the value as a number (not asterisks), without
 // forming the text: allocation-free, for checks inside the time loop.
 bool fits_fixed(double value, int width, int decimals);
+
+// fits_fixed for many values of one width and number of decimals: the
+// bound below which every value fits is found once.
+class FixedFit {
+public:
+    FixedFit(int width, int decimals);
+    bool operator()(double value) const { return std::fabs(value) < fits_below_ || fits_as_text(value); }
+
+private:
+    bool fits_as_text(double value) const;
+    int width_, decimals_;
+    double fits_below_ = 0.0;
+};
 
 // A model time in a message: at most 7 significant digits ("196.9868",
 // "12.5", "0.03190466"), as the console prints it.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -142,6 +143,24 @@ TEST_F(SolverTest, NotANumberPivotStopsTheRun) {
     expect_singular_stop(m, units, console, "zero pivot in row 1 of 2");
 }
 
+TEST_F(SolverTest, AMultiplierThatIsNotFiniteFillsEarlierPivotColumnsAsWritten) {
+    // Step 2 takes the multiplier inf for row 3, and the update as written
+    // makes inf * 0 = NaN in column 1, the pivot column of step 1. Row 3's
+    // pivot search then starts from that NaN, finds nothing larger and
+    // stops; had column 1 been left as zeros, it would have gone on with
+    // the -inf of column 3.
+    set_system(3);
+    a(1, 1) = 1.0;
+    a(1, 4) = 1.0;
+    a(2, 2) = 1.0;
+    a(2, 3) = 1.0;
+    a(2, 4) = 1.0;
+    a(3, 2) = std::numeric_limits<double>::infinity();
+    a(3, 3) = 1.0;
+    a(3, 4) = 1.0;
+    expect_singular_stop(m, units, console, "zero pivot in row 3 of 3");
+}
+
 TEST_F(SolverTest, TooManyEquationsStopTheRun) {
     set_system(MAX_EQUATIONS + 1);
     try {
@@ -186,10 +205,17 @@ TEST_F(SolverTest, RandomSystemsAreBitIdenticalToTheLiteralElimination) {
             ASSERT_EQ(std::memcmp(&m.EQUATIONS.X_EQ[j], &reference->EQUATIONS.X_EQ[j], sizeof(double)), 0)
                 << "n " << n << " unknown " << j << ": " << m.EQUATIONS.X_EQ[j] << " vs "
                 << reference->EQUATIONS.X_EQ[j];
-        for (int j = 1; j <= n + 1; ++j)
-            for (int i = 1; i <= n; ++i)
-                ASSERT_EQ(std::memcmp(&m.EQUATIONS.A_EQ(i, j), &reference->EQUATIONS.A_EQ(i, j), sizeof(double)), 0)
-                    << "n " << n << " reduced entry (" << i << ", " << j << ")";
+        // The right-hand side to the bit; each pivot column 1 in its row and
+        // zeros elsewhere (of either sign: its later updates are left out).
+        for (int i = 1; i <= n; ++i)
+            ASSERT_EQ(std::memcmp(&m.EQUATIONS.A_EQ(i, n + 1), &reference->EQUATIONS.A_EQ(i, n + 1), sizeof(double)), 0)
+                << "n " << n << " reduced right-hand side " << i;
+        for (int r = 1; r <= n; ++r)
+            for (int i = 1; i <= n; ++i) {
+                const int j = pivots[r];
+                ASSERT_EQ(m.EQUATIONS.A_EQ(i, j), i == r ? 1.0 : 0.0) << "n " << n << " reduced entry (" << i << ", " << j << ")";
+                ASSERT_EQ(reference->EQUATIONS.A_EQ(i, j), i == r ? 1.0 : 0.0);
+            }
     }
 }
 

@@ -116,7 +116,7 @@ TEST(FixedLayout, FitsTellsWhetherTheFieldHoldsTheNumber) {
     // The same verdict as the asterisks of format_fixed, also where the
     // leading zero goes and with no decimals.
     for (const double v : {0.1234567, -0.1234567, 9.9999995, -0.9999999, 12.0, 123.0, -99.4, -99.6})
-        for (const auto [w, d] : {std::pair{8, 6}, std::pair{9, 7}, std::pair{3, 0}, std::pair{4, 1}})
+        for (const auto& [w, d] : {std::pair{8, 6}, std::pair{9, 7}, std::pair{3, 0}, std::pair{4, 1}})
             EXPECT_EQ(fits_fixed(v, w, d), format_fixed(v, w, d).find('*') == std::string::npos)
                 << v << " " << w << " " << d;
 }
