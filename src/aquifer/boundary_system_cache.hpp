@@ -28,6 +28,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/uninitialized_vector.hpp"
+
 namespace tidmor {
 
 struct BoundarySystemKey {
@@ -43,10 +45,11 @@ struct BoundarySystemKey {
 
 struct RecordedSystem {
     BoundarySystemKey key;
-    std::vector<double> coef;
+    // Each written whole by the solve that records it.
+    UninitializedVector<double> coef;
     std::vector<std::int32_t> pivot_col;
     std::vector<double> pivot;
-    std::vector<double> factors;
+    UninitializedVector<double> factors;
     std::vector<double> phi_well, dphi_well;
     // Solved ahead of the step that first uses it (AheadSolver), which is
     // still to come: that step tests the geometry as a new one.
