@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Instruction counts of whole runs under callgrind (repeatable on a loaded
 # machine, where wall time is not), and the wall time of the drained beach
-# with 1 and 2 threads (one run each). `make bench` runs it after the
-# benchmark programs.
+# with 1 and 2 threads (one run each), with what two cores give at best.
+# `make bench` runs it after the benchmark programs.
 #   bench/instruction_counts.sh TIDMOR [BASELINE_TIDMOR]
 # With a second program (an earlier build), each count is given for both.
 set -euo pipefail
@@ -81,3 +81,15 @@ wall() {
 one="$(wall --threads 1)"
 two="$(wall --threads 2)"
 printf '1 thread %.2f s, 2 threads %.2f s: %.2fx\n' "$one" "$two" "$(echo "$one / $two" | bc -l)"
+# What two cores give this machine at best: two one-thread runs of the same
+# case at once, each in its own folder, against one run alone (a machine
+# whose cores share caches, memory or a host slows both).
+cp -r "$work/drained" "$work/drained_twin"
+start="$(date +%s.%N)"
+(cd "$work/drained" && "$program" --threads 1 >/dev/null 2>&1) &
+(cd "$work/drained_twin" && "$program" --threads 1 >/dev/null 2>&1) &
+wait
+end="$(date +%s.%N)"
+pair="$(echo "$end - $start" | bc -l)"
+printf 'two 1-thread runs at once %.2f s (%.2fx one alone): two cores give this machine at most about %.2fx\n' \
+  "$pair" "$(echo "$pair / $one" | bc -l)" "$(echo "2 * $one / $pair" | bc -l)"
