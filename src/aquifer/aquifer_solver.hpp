@@ -79,7 +79,7 @@ struct AquiferSolver {
     struct KernelIntegrals {
         int n = 0;
         std::vector<double> x, z;              // nodes 1..n
-        std::vector<double> h1, h2, g1, g2;    // (i, e) at (e-1)*n + i-1
+        std::vector<double> h1, h2, g1, g2;    // (i, e) at (i-1)*n + e-1
         // Work space of one call: the integrals being taken (swapped with
         // the kept ones at the end), and for each node j and element e of
         // this call the last call's node and element at the same bits (0:

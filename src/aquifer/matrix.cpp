@@ -215,49 +215,56 @@ void MATRIX(Model& m) {
         std::array<std::int32_t, BOUNDARY_NODES> to_integrate;
         const KernelRow row{row_h1.data(), row_h2.data(), row_g1.data(), row_g2.data()};
         for (int i = first + 1; i <= last; ++i) {
-            for (int j = 1; j <= n; ++j) {
-                h_coef(i, j) = 0.0;
-                g_coef(i, j) = 0.0;
-            }
             const std::int32_t last_i = kept ? kept->last_node[static_cast<std::size_t>(i)] : 0;
             int count = 0;
-            for (int e = 1; e <= n; ++e) {
-                const std::size_t at = static_cast<std::size_t>(e - 1);
-                const std::int32_t last_e = kept ? kept->last_element[static_cast<std::size_t>(e)] : 0;
-                if (last_i != 0 && last_e != 0) {
-                    const std::size_t last_pair = static_cast<std::size_t>(last_e - 1) * static_cast<std::size_t>(kept->n) +
-                                                  static_cast<std::size_t>(last_i - 1);
-                    row_h1[at] = kept->h1[last_pair];
-                    row_h2[at] = kept->h2[last_pair];
-                    row_g1[at] = kept->g1[last_pair];
-                    row_g2[at] = kept->g2[last_pair];
-                } else {
-                    to_integrate[static_cast<std::size_t>(count++)] = e - 1;
+            if (last_i != 0) {
+                const std::size_t kept_row = static_cast<std::size_t>(last_i - 1) * static_cast<std::size_t>(kept->n);
+                const double* kept_h1 = kept->h1.data() + kept_row;
+                const double* kept_h2 = kept->h2.data() + kept_row;
+                const double* kept_g1 = kept->g1.data() + kept_row;
+                const double* kept_g2 = kept->g2.data() + kept_row;
+                const std::int32_t* last_element = kept->last_element.data();
+                for (int e = 1; e <= n; ++e) {
+                    const std::size_t at = static_cast<std::size_t>(e - 1);
+                    const std::int32_t last_e = last_element[e];
+                    if (last_e != 0) {
+                        const std::size_t from = static_cast<std::size_t>(last_e - 1);
+                        row_h1[at] = kept_h1[from];
+                        row_h2[at] = kept_h2[from];
+                        row_g1[at] = kept_g1[from];
+                        row_g2[at] = kept_g2[from];
+                    } else {
+                        to_integrate[static_cast<std::size_t>(count++)] = e - 1;
+                    }
                 }
+            } else {
+                for (int e = 0; e < n; ++e) to_integrate[static_cast<std::size_t>(e)] = e;
+                count = n;
             }
             integrate_kernels(vector_path, elements, x_bnd[i], z_bnd[i], to_integrate.data(), count, row);
+            if (kept) {
+                const std::size_t this_row = static_cast<std::size_t>(i - 1) * nn;
+                std::copy_n(row_h1.data(), nn, kept->next_h1.data() + this_row);
+                std::copy_n(row_h2.data(), nn, kept->next_h2.data() + this_row);
+                std::copy_n(row_g1.data(), nn, kept->next_g1.data() + this_row);
+                std::copy_n(row_g2.data(), nn, kept->next_g2.data() + this_row);
+            }
 
+            // The exact G integrals of the two elements that end at node i.
+            const int own = i, before = i == 1 ? n : i - 1;  // from node i, and to it
+            row_g1[static_cast<std::size_t>(own - 1)] = LEN_EL[own] * (1.5 - cr_log(LEN_EL[own])) / four_pi;
+            row_g2[static_cast<std::size_t>(before - 1)] = LEN_EL[before] * (1.5 - cr_log(LEN_EL[before])) / four_pi;
             double s = 0.0;
-            for (int e = 1; e <= n; ++e) {
-                const int ja = NODE1_EL[e];
-                const int jb = NODE2_EL[e];
-                const double l = LEN_EL[e];
-                const std::size_t at = static_cast<std::size_t>(e - 1);
-                double h1 = row_h1[at], h2 = row_h2[at], g1 = row_g1[at], g2 = row_g2[at];
-                if (kept) {
-                    const std::size_t pair = at * nn + static_cast<std::size_t>(i - 1);
-                    kept->next_h1[pair] = h1;
-                    kept->next_h2[pair] = h2;
-                    kept->next_g1[pair] = g1;
-                    kept->next_g2[pair] = g2;
-                }
-                s = s - h1 - h2;
-                if (i == ja) g1 = l * (1.5 - cr_log(l)) / four_pi;
-                if (i == jb) g2 = l * (1.5 - cr_log(l)) / four_pi;
-                h_coef(i, ja) += h1;
-                h_coef(i, jb) += h2;
-                g_coef(i, ja) += g1;
-                g_coef(i, jb) += g2;
+            for (std::size_t at = 0; at < nn; ++at) s = s - row_h1[at] - row_h2[at];
+            // Node j takes, in element order, the second end of element j-1
+            // and the first end of element j (node 1: the first end of
+            // element 1, then the second of element n), each added to the
+            // zero the row starts from.
+            h_coef(i, 1) = (0.0 + row_h1[0]) + row_h2[nn - 1];
+            g_coef(i, 1) = (0.0 + row_g1[0]) + row_g2[nn - 1];
+            for (std::size_t j = 1; j < nn; ++j) {
+                h_coef(i, static_cast<int>(j) + 1) = (0.0 + row_h2[j - 1]) + row_h1[j];
+                g_coef(i, static_cast<int>(j) + 1) = (0.0 + row_g2[j - 1]) + row_g1[j];
             }
             h_coef(i, i) = s;
         }
