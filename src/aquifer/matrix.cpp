@@ -135,14 +135,16 @@ void balance_rows(const AquiferSolver::KernelIntegrals* kept, int n, int parts, 
 // H needs no such care: c vanishes on the element's own line.
 // Each row is computed by its own operations from the nodes alone, so the
 // rows are shared among the run's worker threads, in contiguous blocks of
-// about equal work, without changing a bit. With reuse on, the integrals of a pair whose node
-// and element ends have the same coordinate bits as a pair of the last call
-// are the stored results of the same operations on the same values (the
-// length of an element is computed from its ends alone): the sums below
-// see the same bits. A row first takes the integrals of every element it
-// does not keep, several elements at once in the lanes of the run's
-// instruction set (each lane one element, its sums over the points in
-// order), then adds them into the row element by element as before.
+// about equal work, without changing a bit. With reuse on, the integrals
+// of a pair whose node and element ends have the same coordinate bits as a
+// pair of the last call are the stored results of the same operations on
+// the same values (the length of an element is computed from its ends
+// alone): the sums below see the same bits. A row first takes the
+// integrals of every element it does not keep, several elements at once in
+// the lanes of the run's instruction set (each lane one element, its sums
+// over the points in order). Summed element by element into a zeroed row,
+// entry j would receive element j-1's second end and then element j's
+// first; each entry is formed from those two directly, in that order.
 void MATRIX(Model& m) {
     const int n = boundary_node_count(m);
     const auto& x_bnd = m.NODE_PROPERTIES.X_BND;
