@@ -28,7 +28,30 @@ void sum_columns_scalar(const ColumnSum& s) {
     }
 }
 
+// The plain loop: every row but the pivot row, in increasing order.
+void replay_steps_scalar(const double* pivot, const double* factors, std::size_t rows, double* b) {
+    for (std::size_t r = 0; r < rows; ++r) {
+        b[r] = b[r] / pivot[r];
+        const double* f = factors + r * rows;
+        for (std::size_t k = 0; k < r; ++k) b[k] = b[k] - f[k] * b[r];
+        for (std::size_t k = r + 1; k < rows; ++k) b[k] = b[k] - f[k] * b[r];
+    }
+}
+
 }  // namespace
+
+void replay_steps(VectorPath path, const double* pivot, const double* factors, std::size_t rows, double* b) {
+    switch (path) {
+#if defined(__x86_64__)
+        case VectorPath::SSE2: return replay_steps_sse2(pivot, factors, rows, b);
+        case VectorPath::AVX2: return replay_steps_avx2(pivot, factors, rows, b);
+#endif
+#if defined(__aarch64__)
+        case VectorPath::NEON: return replay_steps_neon(pivot, factors, rows, b);
+#endif
+        default: return replay_steps_scalar(pivot, factors, rows, b);
+    }
+}
 
 void sum_columns(VectorPath path, const ColumnSum& s) {
     switch (path) {

@@ -103,11 +103,37 @@ void sum_columns_in_lanes(const ColumnSum& s) {
     }
 }
 
+// A recorded elimination pushed through one right-hand side b: for each row
+// r in order, b(r) = b(r) / pivot(r), then b(k) = b(k) - f_r(k) * b(r) for
+// every other row k, f_r being step r's multipliers (factors + r * rows):
+// the operations elimination step r gives column N+1. As in the step, the
+// pivot row goes through the lanes and its value is put back.
+void replay_steps(VectorPath path, const double* pivot, const double* factors, std::size_t rows, double* b);
+
+template <class LANES>
+void replay_steps_in_lanes(const double* pivot, const double* factors, std::size_t rows, double* b) {
+    constexpr std::size_t W = LANES::WIDTH;
+    const std::size_t full = rows - rows % W;
+    for (std::size_t r = 0; r < rows; ++r) {
+        const double v = b[r] / pivot[r];
+        const double* f = factors + r * rows;
+        const auto value = LANES::broadcast(v);
+        std::size_t k = 0;
+        for (; k < full; k += W)
+            LANES::store(b + k, LANES::subtract(LANES::load(b + k), LANES::multiply(LANES::load(f + k), value)));
+        for (; k < rows; ++k) b[k] = b[k] - f[k] * v;
+        b[r] = v;
+    }
+}
+
 void eliminate_step_sse2(const EliminationStep& step, std::size_t first, std::size_t last);
 void eliminate_step_avx2(const EliminationStep& step, std::size_t first, std::size_t last);
 void eliminate_step_neon(const EliminationStep& step, std::size_t first, std::size_t last);
 void sum_columns_sse2(const ColumnSum& s);
 void sum_columns_avx2(const ColumnSum& s);
 void sum_columns_neon(const ColumnSum& s);
+void replay_steps_sse2(const double* pivot, const double* factors, std::size_t rows, double* b);
+void replay_steps_avx2(const double* pivot, const double* factors, std::size_t rows, double* b);
+void replay_steps_neon(const double* pivot, const double* factors, std::size_t rows, double* b);
 
 }  // namespace tidmor

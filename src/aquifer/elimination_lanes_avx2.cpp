@@ -26,5 +26,9 @@ void eliminate_step_avx2(const EliminationStep& step, std::size_t first, std::si
 
 void sum_columns_avx2(const ColumnSum& s) { sum_columns_in_lanes<Avx2>(s); }
 
+void replay_steps_avx2(const double* pivot, const double* factors, std::size_t rows, double* b) {
+    replay_steps_in_lanes<Avx2>(pivot, factors, rows, b);
+}
+
 }  // namespace tidmor
 #endif

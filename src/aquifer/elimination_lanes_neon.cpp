@@ -26,5 +26,9 @@ void eliminate_step_neon(const EliminationStep& step, std::size_t first, std::si
 
 void sum_columns_neon(const ColumnSum& s) { sum_columns_in_lanes<Neon>(s); }
 
+void replay_steps_neon(const double* pivot, const double* factors, std::size_t rows, double* b) {
+    replay_steps_in_lanes<Neon>(pivot, factors, rows, b);
+}
+
 }  // namespace tidmor
 #endif

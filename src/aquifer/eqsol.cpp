@@ -156,10 +156,7 @@ void EQSOL(Model& m, Units& units, RecordedSystem* record) {
 // order: the same operations on the same operands as in EQSOL.
 void replay_elimination(const RecordedSystem& record, int n, double* b, BoundaryArray& x_eq, VectorPath path) {
     const std::size_t rows = static_cast<std::size_t>(n);
-    for (std::size_t row = 0; row < rows; ++row) {
-        b[row] = b[row] / record.pivot[row];
-        eliminate_step(path, EliminationStep{b, 0, rows, row, NO_PIVOT, record.factors.data() + row * rows}, 0, 1);
-    }
+    replay_steps(path, record.pivot.data(), record.factors.data(), rows, b);
     for (std::size_t row = 0; row < rows; ++row) x_eq[record.pivot_col[row]] = b[row];
 }
 
