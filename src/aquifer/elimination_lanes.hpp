@@ -7,22 +7,20 @@
 // exact zeros outside the pivot row. The lanes run down a column, each lane
 // one row; the pivot row goes through the lanes with the others and its
 // saved value is written back, so every entry ends with the bits of the
-// scalar loop. All indices 0-based; `pivot` past the columns (NO_PIVOT)
-// when the block has none.
+// scalar loop. All indices 0-based; the pivot column may lie outside the
+// block (another thread's block has it).
 #include <cstddef>
 
 #include "common/vector_path.hpp"
 
 namespace tidmor {
 
-inline constexpr std::size_t NO_PIVOT = static_cast<std::size_t>(-1);
-
 struct EliminationStep {
     double* a;              // column-major block
     std::size_t ld;         // its leading dimension
     std::size_t rows;       // rows 0..rows-1 take part
     std::size_t row;        // the pivot row, already divided by its pivot
-    std::size_t pivot;      // the pivot column, or NO_PIVOT
+    std::size_t pivot;      // the pivot column
     const double* factor;   // multiplier of each row (the pivot column before this step)
 };
 
